@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Installs what building and testing need on Debian 12 and configures the given CMake presets.
+# Usage: scripts/setup.sh [PRESET...]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+packages=(cmake g++ make googletest libgtest-dev libbenchmark-dev qt6-base-dev fonts-noto-cjk
+          util-linux coreutils)
+missing=()
+for package in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
+    missing+=("$package")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}" >&2
+  sudo=()
+  [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -q
+  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends \
+    "${missing[@]}"
+fi
+
+for preset in "$@"; do
+  cmake --preset "$preset" >/dev/null
+done

@@ -1,0 +1,47 @@
+// The folder walk: from root paths to the ordered table of the files (and folders) below them.
+#pragma once
+
+#include <atomic>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/folder_enumeration.h"
+
+// Folder path to name, ascending by folder path in UTF-16 code units, a proper prefix first;
+// equal folders keep their insertion order. A file's folder, the separator and its name give back
+// the path the walk built. A folder entry, in the modes that record one, has an empty name.
+using CollectedTable = std::multimap<std::u16string, std::u16string>;
+
+// What a walk records. Any value other than FilesOnly and FoldersOnly acts as FilesAndFolders.
+enum CollectMode : int {
+    FilesOnly = 0,
+    FoldersOnly = 1,
+    FilesAndFolders = 2,
+};
+
+// (folder, empty) for a folder, the path unchanged; (text before the last separator, text after
+// it) for anything else; (empty, empty) when the path's attributes cannot be read.
+std::pair<std::u16string, std::u16string> ClassifyPath(const char16_t* path);
+
+struct FileCollector {
+    std::vector<std::u16string> roots;
+    CollectedTable collected;
+    int mode = FilesOnly;
+    // Set from another thread to stop the walk. The walk never clears it: whoever starts a walk
+    // clears it beforehand, so a request made at any moment after that stops the walk.
+    std::atomic<bool> stopWalk = false;
+
+    // Empties the table and walks every root, first to last.
+    void Collect(int collectMode);
+
+    // Records the entries for the path and everything below it. False when the path cannot be
+    // classified or, being a folder, cannot be enumerated or lies on the current descent already.
+    bool WalkPath(const std::u16string& path);
+
+  private:
+    // The folders whose enumerations are open, outermost first. A folder reached again through a
+    // link while it is open is not descended into: its walk would repeat without end.
+    std::vector<FolderIdentity> descent_;
+};

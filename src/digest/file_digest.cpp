@@ -1,0 +1,44 @@
+#include "digest/file_digest.h"
+
+#include <cstring>
+
+#include "digest/md5.h"
+#include "platform/input_file_stream.h"
+
+namespace {
+
+constexpr std::size_t kReadPiece = 1024;
+
+std::u16string DigestText(const std::uint8_t (&digest)[16]) {
+    constexpr char16_t kHexDigits[] = u"0123456789abcdef";
+    std::u16string text;
+    text.reserve(32);
+    for (const std::uint8_t byte : digest) {
+        text.push_back(kHexDigits[byte >> 4]);
+        text.push_back(kHexDigits[byte & 0x0F]);
+    }
+    return text;
+}
+
+}  // namespace
+
+std::u16string FileDigest(const char16_t* path) {
+    InputFileStream stream(path);
+    if (stream.fail())
+        return {};
+
+    std::uint8_t digest[16] = {};
+    Md5Context context;
+    Md5Init(context);
+    alignas(std::uint32_t) std::uint8_t piece[kReadPiece];
+    while (!stream.eof() && !stream.fail()) {
+        std::memset(piece, 0, sizeof piece);
+        stream.read(piece, sizeof piece);
+        Md5Update(context, piece, static_cast<std::int32_t>(stream.gcount()));
+    }
+    // A read error is not the end of the file: the bytes so far are not the file's digest.
+    if (stream.bad())
+        return {};
+    Md5Final(context, digest);
+    return DigestText(digest);
+}

@@ -1,0 +1,37 @@
+#include "digest/hash_job.h"
+
+#include "digest/file_digest.h"
+#include "platform/path_text.h"
+
+namespace {
+
+void Report(ProgressCallback progress, std::size_t count) {
+    if (progress != nullptr)
+        progress(static_cast<std::int32_t>(count));
+}
+
+}  // namespace
+
+void HashJob::RunHashingPass() {
+    const CollectedTable& collected = collector->collected;
+    for (const auto& [folder, name] : collected) {
+        if (stopHashing) {
+            Report(progress, collected.size());
+            break;
+        }
+        Report(progress, failures.size() + digests->size());
+        std::u16string fullPath = folder + kPathSeparator + name;
+        std::u16string digest = FileDigest(fullPath.c_str());
+        if (!digest.empty()) {
+            digests->emplace(std::move(fullPath), std::move(digest));
+        } else {
+            failures.push_back(std::move(fullPath));
+        }
+    }
+    Report(progress, failures.size() + digests->size());
+}
+
+void ResetStopRequests(HashJob& job) {
+    job.collector->stopWalk = false;
+    job.stopHashing = false;
+}

@@ -1,0 +1,13 @@
+// Attribute query of a path, following symbolic links as the file system's own lookup does.
+#pragma once
+
+#include "platform/win_types.h"
+
+constexpr DWORD FILE_ATTRIBUTE_DIRECTORY = 0x10;
+constexpr DWORD FILE_ATTRIBUTE_NORMAL = 0x80;
+constexpr DWORD INVALID_FILE_ATTRIBUTES = 0xFFFFFFFF;
+
+// FILE_ATTRIBUTE_DIRECTORY for a folder, FILE_ATTRIBUTE_NORMAL for anything else that exists, or
+// INVALID_FILE_ATTRIBUTES when the path cannot be read (missing, denied, too long, a dangling or
+// looping link, or a text that names no native path).
+DWORD GetFileAttributesW(LPCWSTR path);

@@ -1,0 +1,96 @@
+#include "platform/input_file_stream.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <optional>
+#include <string>
+
+#include "platform/path_text.h"
+
+namespace {
+
+// Large enough that big files are read in few system calls, small enough to stay off mmap.
+constexpr std::size_t kLargestBuffer = 64 * 1024;
+constexpr std::size_t kSmallestBuffer = 4 * 1024;
+
+// The file's descriptor, or -1. The type is checked before the open as well as after it: opening
+// some devices has effects of its own, and a FIFO without a writer would not deliver an end.
+int OpenRegularFile(const std::string& path, struct stat& status) {
+    if (stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode))
+        return -1;
+    const dev_t device = status.st_dev;
+    const ino_t inode = status.st_ino;
+    const int descriptor = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (descriptor < 0)
+        return -1;
+    if (fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode) || status.st_dev != device ||
+        status.st_ino != inode) {
+        close(descriptor);
+        return -1;
+    }
+    return descriptor;
+}
+
+}  // namespace
+
+InputFileStream::InputFileStream(std::u16string_view path) {
+    const std::optional<std::string> native = WideToNative(path);
+    struct stat status {};
+    if (native)
+        descriptor_ = OpenRegularFile(*native, status);
+    if (descriptor_ < 0) {
+        failed_ = true;
+        return;
+    }
+    // One byte past the size lets a small file's end be seen by the same buffer fill.
+    const auto wanted = static_cast<std::size_t>(std::max<off_t>(status.st_size, 0)) + 1;
+    capacity_ = std::clamp(wanted, kSmallestBuffer, kLargestBuffer);
+    buffer_ = std::make_unique_for_overwrite<std::uint8_t[]>(capacity_);
+    if (wanted > kLargestBuffer)
+        posix_fadvise(descriptor_, 0, 0, POSIX_FADV_SEQUENTIAL);
+}
+
+InputFileStream::~InputFileStream() {
+    if (descriptor_ >= 0)
+        close(descriptor_);
+}
+
+bool InputFileStream::Refill() {
+    for (;;) {
+        const ssize_t got = ::read(descriptor_, buffer_.get(), capacity_);
+        if (got > 0) {
+            begin_ = 0;
+            end_ = static_cast<std::size_t>(got);
+            return true;
+        }
+        if (got == 0) {
+            eof_ = true;
+            return false;
+        }
+        if (errno != EINTR) {
+            bad_ = true;
+            return false;
+        }
+    }
+}
+
+void InputFileStream::read(std::uint8_t* into, std::size_t count) {
+    lastCount_ = 0;
+    if (fail())
+        return;
+    while (lastCount_ < count) {
+        if (begin_ == end_ && !Refill()) {
+            failed_ = true;
+            return;
+        }
+        const std::size_t take = std::min(count - lastCount_, end_ - begin_);
+        std::memcpy(into + lastCount_, buffer_.get() + begin_, take);
+        begin_ += take;
+        lastCount_ += take;
+    }
+}

@@ -1,0 +1,20 @@
+// Conversion between wide paths (UTF-16) and the native path bytes of the file system.
+//
+// Linux file names are bytes and need not be UTF-8. Decoding reads strict UTF-8; every byte b that
+// is not part of a valid sequence becomes the lone code unit U+DC00+b, and encoding turns such a
+// unit back into the byte b. So every name the file system can hold survives the round trip and
+// can be walked, opened and hashed by its wide path.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+// The separator of the paths that the walk builds and splits.
+constexpr char16_t kPathSeparator = u'/';
+
+std::u16string NativeToWide(std::string_view native);
+
+// Empty when the text names no native path: it holds U+0000, or a lone surrogate other than an
+// escaped byte (U+DC80 to U+DCFF).
+std::optional<std::string> WideToNative(std::u16string_view wide);

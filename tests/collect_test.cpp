@@ -1,0 +1,154 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "collect/file_collector.h"
+#include "platform/path_text.h"
+#include "support/processes.h"
+#include "support/scratch_folder.h"
+
+namespace {
+
+// The table as "folder|name" lines, the scratch folder's path written as R.
+std::vector<std::string> Entries(const CollectedTable& table, const ScratchFolder& folder) {
+    std::vector<std::string> lines;
+    for (const auto& [key, name] : table) {
+        std::string line = *WideToNative(key) + "|" + *WideToNative(name);
+        if (line.starts_with(folder.Root()))
+            line.replace(0, folder.Root().size(), "R");
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+std::vector<std::string> Collected(const ScratchFolder& folder, std::vector<std::u16string> roots,
+                                   int mode) {
+    FileCollector collector;
+    collector.roots = std::move(roots);
+    collector.Collect(mode);
+    return Entries(collector.collected, folder);
+}
+
+std::vector<std::string> Sorted(std::vector<std::string> lines) {
+    std::sort(lines.begin(), lines.end());
+    return lines;
+}
+
+std::string Joined(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& line : lines)
+        text += line + "\n";
+    return text;
+}
+
+TEST(ClassifyPath, TellsFoldersFromFiles) {
+    ScratchFolder folder;
+    folder.WriteFile("d/f.txt", "x");
+    using Split = std::pair<std::u16string, std::u16string>;
+    EXPECT_EQ(ClassifyPath(folder.Wide("d").c_str()), Split(folder.Wide("d"), u""));
+    EXPECT_EQ(ClassifyPath((folder.Wide("d") + u"/").c_str()), Split(folder.Wide("d") + u"/", u""));
+    EXPECT_EQ(ClassifyPath(folder.Wide("d/f.txt").c_str()), Split(folder.Wide("d"), u"f.txt"));
+    EXPECT_EQ(ClassifyPath(folder.Wide("d/missing").c_str()), Split());
+    EXPECT_EQ(ClassifyPath(u""), Split());
+}
+
+// Folder keys order by code unit: the space before the separator, upper case before lower case,
+// a prefix before what extends it. Each folder's own entry follows its files.
+TEST(FileCollector, ModesRecordTheirEntriesInTableOrder) {
+    ScratchFolder folder;
+    folder.WriteFile("z.txt", "");
+    folder.WriteFile(".dot/.hidden", "");
+    folder.WriteFile("Z/h", "");
+    folder.WriteFile("a/e", "");
+    folder.WriteFile("a b/g", "");
+    folder.WriteFile("a/c/f", "");
+    folder.WriteFile("ab/i", "");
+    folder.MakeFolder("empty");
+    const std::vector<std::u16string> root = {folder.Wide()};
+
+    EXPECT_EQ(Collected(folder, root, FilesOnly),
+              (std::vector<std::string>{"R|z.txt", "R/.dot|.hidden", "R/Z|h", "R/a|e", "R/a b|g",
+                                        "R/a/c|f", "R/ab|i"}));
+    EXPECT_EQ(Collected(folder, root, FoldersOnly),
+              (std::vector<std::string>{"R|", "R/.dot|", "R/Z|", "R/a|", "R/a b|", "R/a/c|",
+                                        "R/ab|", "R/empty|"}));
+    const std::vector<std::string> both = {
+        "R|z.txt", "R|",     "R/.dot|.hidden", "R/.dot|", "R/Z|h",  "R/Z|",  "R/a|e",   "R/a|",
+        "R/a b|g", "R/a b|", "R/a/c|f",        "R/a/c|",  "R/ab|i", "R/ab|", "R/empty|"};
+    EXPECT_EQ(Collected(folder, root, FilesAndFolders), both);
+    EXPECT_EQ(Collected(folder, root, 7), both);
+}
+
+TEST(FileCollector, RootWithTrailingSeparatorKeepsItInEveryPath) {
+    ScratchFolder folder;
+    folder.WriteFile("top", "");
+    folder.WriteFile("x/inner", "");
+    EXPECT_EQ(Collected(folder, {folder.Wide() + u"/"}, FilesOnly),
+              (std::vector<std::string>{"R/|top", "R//x|inner"}));
+}
+
+TEST(FileCollector, UnreadableSubfolderIsSkippedAndItsSiblingsWalked) {
+    ScratchFolder folder;
+    folder.WriteFile("open/f", "");
+    folder.WriteFile("locked/g", "");
+    folder.WriteFile("locked/deeper/h", "");
+    folder.WriteFile("zz/k", "");
+    folder.SetMode("locked", 0);
+    const std::string walked = RunUnprivileged(
+        [&] { return Joined(Collected(folder, {folder.Wide()}, FilesAndFolders)); });
+    EXPECT_EQ(walked, "R|\nR/open|f\nR/open|\nR/zz|k\nR/zz|\n");
+}
+
+// Links to folders on the current descent are not followed again; without that, two links to
+// "." multiply the paths until the path length runs out.
+TEST(FileCollector, LinksAndSpecialFilesNeitherLoopNorHang) {
+    ScratchFolder folder;
+    ScratchFolder elsewhere;
+    elsewhere.WriteFile("x", "");
+    folder.WriteFile("f", "");
+    folder.MakeLink("l1", ".");
+    folder.MakeLink("l2", ".");
+    folder.WriteFile("sub/g", "");
+    folder.MakeLink("sub/up", "..");
+    folder.MakeLink("sub/self", "../sub");
+    folder.MakeLink("out", elsewhere.Root());
+    folder.MakeLink("dangling", "missing");
+    folder.MakeLink("loop", "loop");
+    folder.MakeFifo("fifo");
+    EXPECT_EQ(Sorted(Collected(folder, {folder.Wide()}, FilesOnly)),
+              (std::vector<std::string>{"R/out|x", "R/sub|g", "R|f", "R|fifo"}));
+}
+
+TEST(FileCollector, NamesThatAreNotUtf8AreCollected) {
+    ScratchFolder folder;
+    folder.WriteFile("caf\xE9/\xFF\xFE", "");
+    FileCollector collector;
+    collector.roots = {folder.Wide()};
+    collector.Collect(FilesOnly);
+    ASSERT_EQ(collector.collected.size(), 1u);
+    const auto& [key, name] = *collector.collected.begin();
+    EXPECT_EQ(key, folder.Wide() + u"/caf" + char16_t{0xDCE9});
+    EXPECT_EQ(name, (std::u16string{0xDCFF, 0xDCFE}));
+}
+
+TEST(FileCollector, RootsAreWalkedInOrderAndStopRequestsHonoured) {
+    ScratchFolder folder;
+    folder.WriteFile("a/f", "");
+    folder.WriteFile("b", "");
+    EXPECT_EQ(
+        Collected(folder, {folder.Wide("a"), folder.Wide(), folder.Wide("missing")}, FilesOnly),
+        (std::vector<std::string>{"R|b", "R/a|f", "R/a|f"}));
+    EXPECT_TRUE(Collected(folder, {folder.Wide("missing")}, FilesOnly).empty());
+
+    // A request made before the walk stops it; clearing the flag is the starter's business.
+    FileCollector collector;
+    collector.roots = {folder.Wide()};
+    collector.stopWalk = true;
+    collector.Collect(FilesOnly);
+    EXPECT_TRUE(collector.collected.empty());
+    collector.stopWalk = false;
+    collector.Collect(FilesOnly);
+    EXPECT_EQ(collector.collected.size(), 2u);
+}
+
+}  // namespace

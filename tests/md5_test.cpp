@@ -1,0 +1,138 @@
+#include "digest/md5.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string Hex(const std::uint8_t (&digest)[16]) {
+    static const char digits[] = "0123456789abcdef";
+    std::string text;
+    for (std::uint8_t byte : digest) {
+        text += digits[byte >> 4];
+        text += digits[byte & 15];
+    }
+    return text;
+}
+
+std::string DigestOfPieces(const std::uint8_t* data, std::size_t size,
+                           const std::vector<std::size_t>& pieces) {
+    Md5Context context;
+    Md5Init(context);
+    std::size_t done = 0;
+    for (std::size_t piece : pieces) {
+        Md5Update(context, data + done, static_cast<std::int32_t>(piece));
+        done += piece;
+    }
+    Md5Update(context, data + done, static_cast<std::int32_t>(size - done));
+    std::uint8_t digest[16];
+    Md5Final(context, digest);
+    return Hex(digest);
+}
+
+std::string DigestOf(const std::string& message) {
+    return DigestOfPieces(reinterpret_cast<const std::uint8_t*>(message.data()), message.size(),
+                          {});
+}
+
+TEST(Md5, Rfc1321TestSuite) {
+    EXPECT_EQ(DigestOf(""), "d41d8cd98f00b204e9800998ecf8427e");
+    EXPECT_EQ(DigestOf("a"), "0cc175b9c0f1b6a831c399e269772661");
+    EXPECT_EQ(DigestOf("abc"), "900150983cd24fb0d6963f7d28e17f72");
+    EXPECT_EQ(DigestOf("message digest"), "f96b697d7cb7938d525a2f31aaf161d0");
+    EXPECT_EQ(DigestOf("abcdefghijklmnopqrstuvwxyz"), "c3fcd3d76192e4007dfb496cca67e13b");
+    EXPECT_EQ(DigestOf("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789"),
+              "d174ab98d277d9f5a5611c2c9f419d9f");
+    EXPECT_EQ(DigestOf("1234567890123456789012345678901234567890"
+                       "1234567890123456789012345678901234567890"),
+              "57edf4a22be3c955ac49da2e2107b67a");
+}
+
+// Every way of cutting the same bytes, at every alignment, gives the same digest.
+TEST(Md5, PiecesAndAddressesDoNotChangeTheDigest) {
+    std::mt19937 random(20261206);
+    std::vector<std::uint8_t> storage(5000 + 8);
+    for (auto& byte : storage)
+        byte = static_cast<std::uint8_t>(random());
+
+    for (std::size_t size : {0u, 1u, 55u, 56u, 63u, 64u, 65u, 127u, 128u, 1000u, 5000u}) {
+        const std::string oneShot = DigestOfPieces(storage.data(), size, {});
+        for (std::size_t offset = 1; offset < 8; ++offset) {
+            std::memmove(storage.data() + offset, storage.data(), size);
+            EXPECT_EQ(DigestOfPieces(storage.data() + offset, size, {}), oneShot) << offset;
+            std::memmove(storage.data(), storage.data() + offset, size);
+        }
+        EXPECT_EQ(DigestOfPieces(storage.data(), size, std::vector<std::size_t>(size, 1)), oneShot);
+        for (const std::vector<std::size_t>& fixed :
+             {std::vector<std::size_t>{1, 63, 64, 65}, {63, 1, 1000}, {64, 64, 1}}) {
+            std::vector<std::size_t> pieces;
+            std::size_t sum = 0;
+            for (std::size_t piece : fixed) {
+                if (sum + piece > size)
+                    break;
+                pieces.push_back(piece);
+                sum += piece;
+            }
+            EXPECT_EQ(DigestOfPieces(storage.data(), size, pieces), oneShot) << size;
+        }
+        for (int trial = 0; trial < 20; ++trial) {
+            std::vector<std::size_t> pieces;
+            std::size_t sum = 0;
+            while (sum < size) {
+                const std::size_t piece = std::min<std::size_t>(random() % 200, size - sum);
+                pieces.push_back(piece);
+                sum += piece;
+            }
+            EXPECT_EQ(DigestOfPieces(storage.data(), size, pieces), oneShot) << size;
+        }
+    }
+}
+
+TEST(Md5, PaddingFillsTheLastBlockAndCountsCarry) {
+    // The bit count after the final step tells how much padding went through the update path:
+    // message + padding + 8 count bytes always end on a block boundary.
+    const std::uint8_t message[64] = {};
+    for (const auto& [length, padding] : std::vector<std::pair<int, std::uint32_t>>{
+             {55, 1}, {56, 64}, {63, 57}, {64, 56}, {0, 56}}) {
+        Md5Context context;
+        Md5Init(context);
+        Md5Update(context, message, length);
+        std::uint8_t digest[16];
+        Md5Final(context, digest);
+        EXPECT_EQ(context.bitCountLow, (static_cast<std::uint32_t>(length) + padding + 8) * 8)
+            << length;
+    }
+
+    // The low word of the bit count wraps into the high word.
+    Md5Context context;
+    Md5Init(context);
+    context.bitCountLow = 0xFFFFFFF8;
+    Md5Update(context, message, 1);
+    EXPECT_EQ(context.bitCountLow, 0u);
+    EXPECT_EQ(context.bitCountHigh, 1u);
+    Md5Update(context, message, 64);
+    EXPECT_EQ(context.bitCountLow, 512u);
+    EXPECT_EQ(context.bitCountHigh, 1u);
+}
+
+TEST(Md5, NonPositiveLengthsChangeNothing) {
+    const std::uint8_t bytes[3] = {'a', 'b', 'c'};
+    Md5Context context{};
+    Md5Init(context);
+    Md5Update(context, bytes, 3);
+    Md5Context before;
+    std::memcpy(&before, &context, sizeof context);
+    Md5Update(context, bytes, 0);
+    Md5Update(context, bytes, -1);
+    Md5Update(context, nullptr, -2147483647 - 1);
+    EXPECT_EQ(std::memcmp(&before, &context, sizeof context), 0);
+    std::uint8_t digest[16];
+    Md5Final(context, digest);
+    EXPECT_EQ(Hex(digest), "900150983cd24fb0d6963f7d28e17f72");
+}
+
+}  // namespace

@@ -1,0 +1,100 @@
+#include "support/processes.h"
+
+#include <fcntl.h>
+#include <grp.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <stdexcept>
+
+namespace {
+
+constexpr uid_t kNobody = 65534;
+
+std::string ReadAll(int descriptor) {
+    std::string text;
+    char chunk[4096];
+    for (;;) {
+        const ssize_t got = read(descriptor, chunk, sizeof chunk);
+        if (got > 0) {
+            text.append(chunk, static_cast<std::size_t>(got));
+        } else if (got == 0 || errno != EINTR) {
+            return text;
+        }
+    }
+}
+
+int Wait(pid_t child) {
+    int status = 0;
+    while (waitpid(child, &status, 0) < 0) {
+        if (errno != EINTR)
+            throw std::runtime_error("waitpid failed");
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+void WriteAll(int descriptor, const std::string& text) {
+    std::size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t wrote = write(descriptor, text.data() + done, text.size() - done);
+        if (wrote < 0 && errno != EINTR)
+            return;
+        if (wrote > 0)
+            done += static_cast<std::size_t>(wrote);
+    }
+}
+
+}  // namespace
+
+CommandResult RunCommand(const std::vector<std::string>& argv) {
+    int pipeEnds[2];
+    if (pipe2(pipeEnds, O_CLOEXEC) != 0)
+        throw std::runtime_error("pipe failed");
+    std::vector<char*> arguments;
+    for (const std::string& argument : argv)
+        arguments.push_back(const_cast<char*>(argument.c_str()));
+    arguments.push_back(nullptr);
+
+    const pid_t child = fork();
+    if (child < 0)
+        throw std::runtime_error("fork failed");
+    if (child == 0) {
+        const int empty = open("/dev/null", O_RDONLY);
+        dup2(empty, STDIN_FILENO);
+        dup2(pipeEnds[1], STDOUT_FILENO);
+        execvp(arguments[0], arguments.data());
+        _exit(127);
+    }
+    close(pipeEnds[1]);
+    CommandResult result;
+    result.output = ReadAll(pipeEnds[0]);
+    close(pipeEnds[0]);
+    result.exitStatus = Wait(child);
+    return result;
+}
+
+std::string RunUnprivileged(const std::function<std::string()>& body) {
+    int pipeEnds[2];
+    if (pipe2(pipeEnds, O_CLOEXEC) != 0)
+        throw std::runtime_error("pipe failed");
+    const pid_t child = fork();
+    if (child < 0)
+        throw std::runtime_error("fork failed");
+    if (child == 0) {
+        close(pipeEnds[0]);
+        if (geteuid() == 0 &&
+            (setgroups(0, nullptr) != 0 || setgid(kNobody) != 0 || setuid(kNobody) != 0)) {
+            _exit(3);
+        }
+        WriteAll(pipeEnds[1], body());
+        _exit(0);
+    }
+    close(pipeEnds[1]);
+    std::string result = ReadAll(pipeEnds[0]);
+    close(pipeEnds[0]);
+    if (Wait(child) != 0)
+        throw std::runtime_error("the unprivileged child failed");
+    return result;
+}

@@ -1,0 +1,33 @@
+// A real folder under the temporary directory for one test, removed with everything in it.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+class ScratchFolder {
+  public:
+    ScratchFolder();
+    ~ScratchFolder();
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+
+    // Native path of the folder itself, or of a relative path inside it.
+    const std::string& Root() const { return root_; }
+    std::string Path(std::string_view relative) const;
+    std::u16string Wide(std::string_view relative = {}) const;
+
+    // Each creates the missing folders on the way.
+    void WriteFile(std::string_view relative, std::string_view bytes) const;
+    void MakeFolder(std::string_view relative) const;
+    void MakeLink(std::string_view relative, const std::string& target) const;
+    void MakeFifo(std::string_view relative) const;
+    void SetMode(std::string_view relative, unsigned mode) const;
+
+  private:
+    void MakeParents(std::string_view relative) const;
+
+    std::string root_;
+};
+
+// Wide text for test expectations written as UTF-8 literals.
+std::u16string Utf16(std::string_view utf8);
