@@ -1,0 +1,79 @@
+#include "platform/code_page_932.h"
+
+#include <iconv.h>
+
+#include <cerrno>
+#include <stdexcept>
+
+namespace {
+
+iconv_t Converter(void* handle) {
+    return static_cast<iconv_t>(handle);
+}
+
+bool IsHighSurrogate(char16_t unit) {
+    return unit >= 0xD800 && unit <= 0xDBFF;
+}
+bool IsLowSurrogate(char16_t unit) {
+    return unit >= 0xDC00 && unit <= 0xDFFF;
+}
+
+}  // namespace
+
+CodePage932Encoder::CodePage932Encoder() : converter_(iconv_open("CP932", "UTF-16LE")) {
+    if (converter_ == reinterpret_cast<void*>(-1)) {
+        throw std::runtime_error("the C library cannot convert to code page 932");
+    }
+}
+
+CodePage932Encoder::~CodePage932Encoder() {
+    iconv_close(Converter(converter_));
+}
+
+void CodePage932Encoder::Append(std::string& out, std::u16string_view text) {
+    // ASCII is the same single byte in code page 932, and most paths are ASCII.
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const std::size_t runStart = i;
+        while (i < text.size() && text[i] < 0x80)
+            ++i;
+        for (std::size_t k = runStart; k < i; ++k)
+            out.push_back(static_cast<char>(text[k]));
+        const std::size_t wideStart = i;
+        while (i < text.size() && text[i] >= 0x80)
+            ++i;
+        if (i > wideStart)
+            AppendConverted(out, text.substr(wideStart, i - wideStart));
+    }
+}
+
+void CodePage932Encoder::AppendConverted(std::string& out, std::u16string_view run) {
+    std::string input;
+    input.reserve(run.size() * 2);
+    for (char16_t unit : run) {
+        input.push_back(static_cast<char>(unit & 0xFF));
+        input.push_back(static_cast<char>(unit >> 8));
+    }
+    char* in = input.data();
+    std::size_t inLeft = input.size();
+    while (inLeft > 0) {
+        char bytes[256];
+        char* outPointer = bytes;
+        std::size_t outLeft = sizeof bytes;
+        const std::size_t converted =
+            iconv(Converter(converter_), &in, &inLeft, &outPointer, &outLeft);
+        out.append(bytes, static_cast<std::size_t>(outPointer - bytes));
+        if (converted != static_cast<std::size_t>(-1) || errno == E2BIG)
+            continue;
+        // Not representable (EILSEQ) or a surrogate cut off at the end (EINVAL): one "?" for the
+        // code point, then go on behind it.
+        const std::size_t at = (input.size() - inLeft) / 2;
+        const bool pair =
+            IsHighSurrogate(run[at]) && at + 1 < run.size() && IsLowSurrogate(run[at + 1]);
+        const std::size_t skip = pair ? 4 : 2;
+        out.push_back('?');
+        in += skip;
+        inLeft -= skip;
+        iconv(Converter(converter_), nullptr, nullptr, nullptr, nullptr);
+    }
+}

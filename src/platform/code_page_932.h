@@ -1,0 +1,23 @@
+// Conversion of wide text to code page 932, the Japanese multibyte code page, whatever the
+// process's locale: the conversion table is the C library's "CP932".
+#pragma once
+
+#include <string>
+#include <string_view>
+
+class CodePage932Encoder {
+  public:
+    CodePage932Encoder();
+    ~CodePage932Encoder();
+    CodePage932Encoder(const CodePage932Encoder&) = delete;
+    CodePage932Encoder& operator=(const CodePage932Encoder&) = delete;
+
+    // Appends the text's bytes. A character the code page cannot represent (an emoji, Hangul, a
+    // lone surrogate) becomes one "?" per code point, and the rest of the text still follows.
+    void Append(std::string& out, std::u16string_view text);
+
+  private:
+    void AppendConverted(std::string& out, std::u16string_view run);
+
+    void* converter_;
+};

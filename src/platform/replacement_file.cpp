@@ -1,0 +1,93 @@
+#include "platform/replacement_file.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <optional>
+
+#include "platform/path_text.h"
+#include "platform/system_error_text.h"
+
+namespace {
+
+// A name beside the target that no one else uses: hidden, with the process and a counter.
+std::string TemporaryName(const std::string& target, unsigned attempt) {
+    static std::atomic<unsigned> counter{0};
+    const std::size_t slash = target.rfind('/');
+    const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+    return target.substr(0, nameStart) + "." + target.substr(nameStart) + "." +
+           std::to_string(getpid()) + "-" + std::to_string(counter++) + "-" +
+           std::to_string(attempt) + ".tmp";
+}
+
+}  // namespace
+
+ReplacementFile::ReplacementFile(std::u16string_view path) {
+    const std::optional<std::string> native = WideToNative(path);
+    if (!native || native->empty()) {
+        Fail(ENOENT);
+        return;
+    }
+    target_ = *native;
+    for (unsigned attempt = 0; descriptor_ < 0; ++attempt) {
+        temporary_ = TemporaryName(target_, attempt);
+        // Created with the usual permissions of a new file (the process's umask applies).
+        descriptor_ = open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (descriptor_ < 0 && (errno != EEXIST || attempt > 100)) {
+            temporary_.clear();
+            Fail(errno);
+            return;
+        }
+    }
+}
+
+ReplacementFile::~ReplacementFile() {
+    if (descriptor_ >= 0)
+        close(descriptor_);
+    if (!committed_ && !temporary_.empty())
+        unlink(temporary_.c_str());
+}
+
+bool ReplacementFile::Fail(int code) {
+    if (errorCode_ == 0)
+        errorCode_ = code;
+    return false;
+}
+
+bool ReplacementFile::Write(std::string_view bytes) {
+    if (Failed())
+        return false;
+    while (!bytes.empty()) {
+        const ssize_t wrote = write(descriptor_, bytes.data(), bytes.size());
+        if (wrote < 0) {
+            if (errno == EINTR)
+                continue;
+            return Fail(errno);
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(wrote));
+    }
+    return true;
+}
+
+bool ReplacementFile::Commit() {
+    if (Failed())
+        return false;
+    // The data must be on the disk before the name points at it, or a crash could leave an
+    // empty list where the old one was.
+    if (fdatasync(descriptor_) != 0)
+        return Fail(errno);
+    const int descriptor = descriptor_;
+    descriptor_ = -1;
+    if (close(descriptor) != 0)
+        return Fail(errno);
+    if (rename(temporary_.c_str(), target_.c_str()) != 0)
+        return Fail(errno);
+    committed_ = true;
+    return true;
+}
+
+std::u16string ReplacementFile::Reason() const {
+    return errorCode_ == 0 ? u"" : SystemErrorText(errorCode_);
+}

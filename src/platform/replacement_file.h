@@ -1,0 +1,30 @@
+// A file that replaces another of the same name only once it is complete: the bytes go to a new
+// file beside the target, which is renamed over the target when everything has been written.
+// Until then, and for good if anything fails, an earlier file of that name stays as it was.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+class ReplacementFile {
+  public:
+    explicit ReplacementFile(std::u16string_view path);
+    ~ReplacementFile();  // removes the new file unless it was committed
+    ReplacementFile(const ReplacementFile&) = delete;
+    ReplacementFile& operator=(const ReplacementFile&) = delete;
+
+    // False once anything failed; the first failure's reason is kept.
+    bool Write(std::string_view bytes);
+    bool Commit();
+    bool Failed() const { return errorCode_ != 0; }
+    std::u16string Reason() const;
+
+  private:
+    bool Fail(int code);
+
+    std::string target_;
+    std::string temporary_;
+    int descriptor_ = -1;
+    int errorCode_ = 0;
+    bool committed_ = false;
+};
