@@ -1,0 +1,20 @@
+#include "report/list_file_name.h"
+
+#include <string_view>
+
+std::u16string MakeListFileName(const std::u16string& root) {
+    const std::u16string_view text(root);
+    const bool hasDrive = text.size() >= 2 && text[1] == u':';
+    const std::u16string_view drive = hasDrive ? text.substr(0, 2) : std::u16string_view();
+    std::u16string_view rest = text.substr(drive.size());
+
+    const std::size_t lastSeparator = rest.find_last_of(u"\\/");
+    const std::u16string_view lastComponent =
+        lastSeparator == std::u16string_view::npos ? rest : rest.substr(lastSeparator + 1);
+    const std::size_t lastFullStop = lastComponent.rfind(u'.');
+    std::u16string_view base = lastComponent.substr(0, lastFullStop);
+    if (base.empty())
+        base = drive.substr(0, 1);
+
+    return u"Hashwick_" + std::u16string(base) + u".txt";
+}
