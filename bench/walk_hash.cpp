@@ -1,28 +1,50 @@
 // Runs the walk and the hashing pass on a folder, as a run does, and reports how fast it went.
-// Usage: hashwick-walk FOLDER
+// With --list it also writes the list file into the current directory, as a run does.
+// Usage: hashwick-walk [--list] FOLDER
 #include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "digest/worker.h"
+#include "framework/window_handles.h"
 #include "platform/path_text.h"
+#include "report/list_writer.h"
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s FOLDER\n", argv[0]);
+    const bool writeList = argc == 3 && std::strcmp(argv[1], "--list") == 0;
+    if (argc != 2 && !writeList) {
+        std::fprintf(stderr, "usage: %s [--list] FOLDER\n", argv[0]);
         return 2;
     }
     FileCollector collector;
     DigestTable digests;
     HashJob job{.collector = &collector, .digests = &digests, .failures = {}};
     ResetStopRequests(job);
-    WorkerStartBlock start{NativeToWide(argv[1]), &job, nullptr};
+    WorkerStartBlock start{NativeToWide(argv[argc - 1]), &job, nullptr};
+
+    // The walk's end is taken when its notification is posted, as the dialog would.
+    Tick walkEnd = 0;
+    auto queue = std::make_shared<MessageQueue>();
+    queue->SetArrivalHandler([&walkEnd] { walkEnd = CurrentTick(); });
+    g_hMainDialog = CreateWindowHandle(queue);
 
     const auto began = std::chrono::steady_clock::now();
+    const Tick runStart = CurrentTick();
     WorkerThreadProc(&start);
+    if (writeList) {
+        const ListFileResult list = WriteDigestList(
+            collector.roots.front(), static_cast<std::int32_t>(collector.collected.size()), digests,
+            job.failures, runStart, walkEnd, CurrentTick(), u"");
+        if (!list.written) {
+            std::fprintf(stderr, "%s: %s\n", WideToNative(list.fileName).value_or("?").c_str(),
+                         WideToNative(list.reason).value_or("?").c_str());
+            return 1;
+        }
+    }
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
 
