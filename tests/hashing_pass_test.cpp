@@ -34,7 +34,7 @@ class HashingRun : public ::testing::Test {
     }
 
     // Runs the worker on its own thread over the root, as run control does.
-    unsigned Run(const std::u16string& root, ProgressCallback progress = PostProgress) {
+    unsigned Run(const std::u16string& root, ProgressFunction progress = PostProgress) {
         digests_.clear();
         job_.failures.clear();
         ResetStopRequests(job_);
@@ -48,8 +48,9 @@ class HashingRun : public ::testing::Test {
     // The notifications in posting order, as "S<total>" and "P<count>".
     std::string Notifications() {
         std::string text;
-        MSG message;
-        while (queue_->Peek(&message)) {
+        QueuedItem item;
+        while (queue_->Peek(&item)) {
+            const MSG& message = item.message;
             EXPECT_EQ(message.hwnd, g_hMainDialog);
             EXPECT_EQ(message.lParam, 0);
             text += message.message == UM_SCAN_COMPLETE ? "S"

@@ -5,7 +5,7 @@
 
 namespace {
 
-void Report(ProgressCallback progress, std::size_t count) {
+void Report(ProgressFunction progress, std::size_t count) {
     if (progress != nullptr)
         progress(static_cast<std::int32_t>(count));
 }

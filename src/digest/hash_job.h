@@ -17,7 +17,7 @@ using DigestTable = std::multimap<std::u16string, std::u16string>;
 using FailureList = std::vector<std::u16string>;
 
 // Receives counts of processed files on the worker thread.
-using ProgressCallback = void (*)(std::int32_t count);
+using ProgressFunction = void (*)(std::int32_t count);
 
 struct HashJob {
     FileCollector* collector = nullptr;  // not owned
@@ -27,7 +27,7 @@ struct HashJob {
     // clears it beforehand (ResetStopRequests), so a request made at any moment after that stops
     // the run, and a request of an earlier run never stops a later one.
     std::atomic<bool> stopHashing = false;
-    ProgressCallback progress = nullptr;
+    ProgressFunction progress = nullptr;
 
     // Digests the collected files in the table's order. Calls progress with the number of files
     // processed before each file and once at the end; when it sees a stop request it first calls

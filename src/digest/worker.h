@@ -16,7 +16,7 @@ constexpr UINT UM_PROGRESS = WM_USER + 0x1001;
 struct WorkerStartBlock {
     std::u16string rootPath;
     HashJob* job = nullptr;
-    ProgressCallback progress = nullptr;
+    ProgressFunction progress = nullptr;
 };
 
 enum WorkerExitCode : unsigned {
