@@ -18,10 +18,10 @@ TEST(PostMessage, FailsHarmlesslyWithoutALiveWindow) {
     EXPECT_FALSE(PostMessageW(window, WM_USER, 2, 0));
     const HWND next = CreateWindowHandle(queue);
     EXPECT_NE(next, window) << "handles are never reused";
-    MSG message;
-    ASSERT_TRUE(queue->Peek(&message));
-    EXPECT_EQ(message.wParam, 1u);
-    EXPECT_FALSE(queue->Peek(&message));
+    QueuedItem item;
+    ASSERT_TRUE(queue->Peek(&item));
+    EXPECT_EQ(item.message.wParam, 1u);
+    EXPECT_FALSE(queue->Peek(&item));
     DestroyWindowHandle(next);
 }
 
@@ -41,7 +41,7 @@ TEST(PostMessage, KeepsEachPostersOrderAcrossThreads) {
     // The reader waits in Get while the posters run.
     std::vector<WPARAM> next(4, 0);
     for (int received = 0; received < 4 * kPerThread; ++received) {
-        const MSG message = queue->Get();
+        const MSG message = queue->Get().message;
         const UINT id = message.message - WM_USER;
         ASSERT_LT(id, 4u);
         ASSERT_EQ(message.wParam, next[id]++);

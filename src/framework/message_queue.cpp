@@ -1,10 +1,10 @@
 #include "framework/message_queue.h"
 
-void MessageQueue::Post(const MSG& message) {
+void MessageQueue::Push(QueuedItem item) {
     std::function<void()> onArrival;
     {
         std::lock_guard lock(mutex_);
-        messages_.push_back(message);
+        items_.push_back(std::move(item));
         onArrival = onArrival_;
     }
     arrived_.notify_one();
@@ -12,20 +12,28 @@ void MessageQueue::Post(const MSG& message) {
         onArrival();
 }
 
-MSG MessageQueue::Get() {
-    std::unique_lock lock(mutex_);
-    arrived_.wait(lock, [this] { return !messages_.empty(); });
-    const MSG message = messages_.front();
-    messages_.pop_front();
-    return message;
+void MessageQueue::Post(const MSG& message) {
+    Push(QueuedItem{message, nullptr});
 }
 
-bool MessageQueue::Peek(MSG* message) {
+void MessageQueue::PostInvoke(std::function<void()> invoke) {
+    Push(QueuedItem{MSG{}, std::move(invoke)});
+}
+
+QueuedItem MessageQueue::Get() {
+    std::unique_lock lock(mutex_);
+    arrived_.wait(lock, [this] { return !items_.empty(); });
+    QueuedItem item = std::move(items_.front());
+    items_.pop_front();
+    return item;
+}
+
+bool MessageQueue::Peek(QueuedItem* item) {
     std::lock_guard lock(mutex_);
-    if (messages_.empty())
+    if (items_.empty())
         return false;
-    *message = messages_.front();
-    messages_.pop_front();
+    *item = std::move(items_.front());
+    items_.pop_front();
     return true;
 }
 
