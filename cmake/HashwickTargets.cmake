@@ -26,3 +26,20 @@ function(hashwick_library target)
   target_link_libraries(${target} PUBLIC ${ARG_DEPENDS})
   hashwick_target_options(${target})
 endfunction()
+
+# Adds to the target a generated source per file, holding the file's bytes as the array SYMBOL
+# (and its length as SYMBOLSize): hashwick_embed_files(target SYMBOL file SYMBOL file ...).
+function(hashwick_embed_files target)
+  set(pairs ${ARGN})
+  while(pairs)
+    list(POP_FRONT pairs symbol input)
+    set(output "${CMAKE_CURRENT_BINARY_DIR}/embedded/${symbol}.cpp")
+    add_custom_command(
+      OUTPUT "${output}"
+      COMMAND "${CMAKE_COMMAND}" -DINPUT=${input} -DOUTPUT=${output} -DSYMBOL=${symbol}
+              -P "${PROJECT_SOURCE_DIR}/cmake/EmbedFile.cmake"
+      DEPENDS "${input}" "${PROJECT_SOURCE_DIR}/cmake/EmbedFile.cmake"
+      VERBATIM)
+    target_sources(${target} PRIVATE "${output}")
+  endwhile()
+endfunction()

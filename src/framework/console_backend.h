@@ -1,0 +1,34 @@
+// The backend for a machine without a display: no window and no input. The caption and the
+// counts show as one status line on stderr when it is a terminal; message boxes are written to
+// stderr. A dialog ends by itself once nothing can change it any more. An interrupt or
+// termination signal is the window's close command.
+#pragma once
+
+#include <atomic>
+#include <memory>
+#include <thread>
+
+#include "framework/backend.h"
+#include "framework/message_queue.h"
+
+class ConsoleBackend final : public UiBackend {
+  public:
+    // Must be created before any other thread, so that every thread leaves the signals to it.
+    ConsoleBackend();
+    ~ConsoleBackend() override;
+
+    bool IsInteractive() const override { return false; }
+    std::unique_ptr<DialogView> CreateView(CDialog& dialog,
+                                           const DialogTemplate& resource) override;
+    void RunModalLoop(CDialog& dialog) override;
+    int MessageBox(const CString& text, const CString& caption, UINT type) override;
+    void SetWaitCursor(bool) override {}
+    void OpenDocument(const CString&) override {}
+
+  private:
+    void WatchSignals();
+
+    std::shared_ptr<MessageQueue> queue_;
+    std::atomic<bool> stopWatching_{false};
+    std::thread signalWatcher_;
+};

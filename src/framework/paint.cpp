@@ -1,0 +1,15 @@
+#include "framework/paint.h"
+
+#include "framework/backend.h"
+
+BOOL CPaintDC::DrawIcon(int x, int y, HICON icon) {
+    DialogView* view = window_->View();
+    if (view == nullptr)
+        return FALSE;
+    view->DrawIcon(x, y, icon);
+    return TRUE;
+}
+
+int GetSystemMetrics(int index) {
+    return index == SM_CXICON || index == SM_CYICON ? 32 : 0;
+}

@@ -1,0 +1,39 @@
+#include "framework/shell.h"
+
+#include <string>
+
+#include "framework/backend.h"
+#include "framework/wnd.h"
+
+struct ITEMIDLIST {
+    CString path;
+};
+
+PIDLIST_ABSOLUTE SHBrowseForFolderW(BROWSEINFOW* info) {
+    const CWnd* owner = CWnd::FromHandlePermanent(info->hwndOwner);
+    DialogView* view = owner != nullptr ? owner->View() : nullptr;
+    if (view == nullptr)
+        return nullptr;
+    const std::optional<CString> chosen =
+        view->BrowseForFolder(info->lpszTitle != nullptr ? info->lpszTitle : u"");
+    return chosen ? new ITEMIDLIST{*chosen} : nullptr;
+}
+
+BOOL SHGetPathFromIDListW(PIDLIST_ABSOLUTE item, char16_t* path) {
+    if (item == nullptr || item->path.size() >= MAX_PATH)
+        return FALSE;
+    std::char_traits<char16_t>::copy(path, item->path.c_str(), item->path.size() + 1);
+    return TRUE;
+}
+
+void CoTaskMemFree(void* memory) {
+    delete static_cast<ITEMIDLIST*>(memory);
+}
+
+INT_PTR ShellExecuteW(HWND, const char16_t* verb, const char16_t* file, const char16_t*,
+                      const char16_t*, int) {
+    if (verb == nullptr || std::u16string_view(verb) != u"open" || file == nullptr)
+        return 0;
+    AfxGetBackend().OpenDocument(file);
+    return 33;  // above 32: the request was made
+}

@@ -1,0 +1,31 @@
+// The desktop's folder chooser and its opener of documents.
+#pragma once
+
+#include "framework/afx_types.h"
+
+constexpr UINT BIF_EDITBOX = 0x10;
+
+struct ITEMIDLIST;
+using PIDLIST_ABSOLUTE = ITEMIDLIST*;
+
+struct BROWSEINFOW {
+    HWND hwndOwner = nullptr;
+    PIDLIST_ABSOLUTE pidlRoot = nullptr;
+    char16_t* pszDisplayName = nullptr;
+    const char16_t* lpszTitle = nullptr;
+    UINT ulFlags = 0;
+    void* lpfn = nullptr;
+    LPARAM lParam = 0;
+    int iImage = 0;
+};
+
+// Runs the folder chooser modal to the owner; the chosen item, or null when it was cancelled.
+// The item is freed with CoTaskMemFree. The chooser always has a field for typing a name.
+PIDLIST_ABSOLUTE SHBrowseForFolderW(BROWSEINFOW* info);
+// Copies the item's path into a buffer of MAX_PATH characters; FALSE when it does not fit.
+BOOL SHGetPathFromIDListW(PIDLIST_ABSOLUTE item, char16_t* path);
+void CoTaskMemFree(void* memory);
+
+// With the verb "open": opens the file with the desktop's default handler. Nothing is reported.
+INT_PTR ShellExecuteW(HWND window, const char16_t* verb, const char16_t* file,
+                      const char16_t* parameters, const char16_t* directory, int show);

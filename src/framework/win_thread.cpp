@@ -1,0 +1,122 @@
+#include "framework/win_thread.h"
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <system_error>
+#include <thread>
+
+#include "framework/dialog.h"
+#include "framework/message_pump.h"
+
+struct ThreadRecord {
+    CWinThread* owner = nullptr;
+    AFX_THREADPROC entry = nullptr;
+    LPVOID parameter = nullptr;
+    std::weak_ptr<MessageQueue> creatorQueue;
+    std::thread thread;
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool resumed = false;
+    bool finished = false;
+};
+
+namespace {
+
+std::atomic<int> runningThreads{0};
+
+}  // namespace
+
+int AfxRunningThreadCount() {
+    return runningThreads;
+}
+
+void CWinThread::Run(ThreadRecord* record) {
+    {
+        std::unique_lock lock(record->mutex);
+        record->changed.wait(lock, [record] { return record->resumed; });
+    }
+    record->entry(record->parameter);
+
+    bool autoDelete = false;
+    {
+        std::lock_guard lock(record->mutex);
+        record->finished = true;
+        autoDelete = record->owner->m_bAutoDelete != FALSE;
+    }
+    record->changed.notify_all();
+    const std::shared_ptr<MessageQueue> creator = record->creatorQueue.lock();
+    --runningThreads;
+    // A loop that waits for the queue learns that one source of messages is gone.
+    if (creator)
+        creator->PostInvoke([] {});
+    if (autoDelete) {
+        record->thread.detach();
+        delete record->owner;
+    }
+}
+
+CWinThread* AfxBeginThread(AFX_THREADPROC entry, LPVOID parameter, int, UINT, DWORD createFlags,
+                           void*) {
+    auto* thread = new CWinThread;
+    auto* record = new ThreadRecord;
+    record->owner = thread;
+    record->entry = entry;
+    record->parameter = parameter;
+    record->creatorQueue = AfxGetThreadQueue();
+    record->resumed = (createFlags & CREATE_SUSPENDED) == 0;
+    thread->m_hThread = record;
+    ++runningThreads;
+    try {
+        record->thread = std::thread(&CWinThread::Run, record);
+    } catch (const std::system_error&) {
+        --runningThreads;
+        delete thread;
+        return nullptr;
+    }
+    return thread;
+}
+
+CWinThread::~CWinThread() {
+    auto* record = static_cast<ThreadRecord*>(m_hThread);
+    if (record == nullptr)
+        return;
+    if (record->thread.joinable())
+        record->thread.join();
+    delete record;
+}
+
+DWORD CWinThread::ResumeThread() {
+    auto* record = static_cast<ThreadRecord*>(m_hThread);
+    {
+        std::lock_guard lock(record->mutex);
+        if (record->resumed)
+            return 0;
+        record->resumed = true;
+    }
+    record->changed.notify_all();
+    return 1;
+}
+
+BOOL CWinThread::PreTranslateMessage(MSG* message) {
+    auto* dialog = dynamic_cast<CDialog*>(m_pMainWnd);
+    if (dialog == nullptr || message->hwnd == nullptr)
+        return FALSE;
+    const CWnd* target = CWnd::FromHandlePermanent(message->hwnd);
+    const bool forDialog = target != nullptr && (target == dialog || target->GetParent() == dialog);
+    return forDialog ? dialog->PreTranslateMessage(message) : FALSE;
+}
+
+DWORD WaitForSingleObject(HANDLE thread, DWORD milliseconds) {
+    auto* record = static_cast<ThreadRecord*>(thread);
+    std::unique_lock lock(record->mutex);
+    const auto finished = [record] { return record->finished; };
+    if (milliseconds == INFINITE) {
+        record->changed.wait(lock, finished);
+        return WAIT_OBJECT_0;
+    }
+    return record->changed.wait_for(lock, std::chrono::milliseconds(milliseconds), finished)
+               ? WAIT_OBJECT_0
+               : WAIT_TIMEOUT;
+}
