@@ -1,0 +1,90 @@
+#include "ui/hashwick_dlg.h"
+
+#include "framework/paint.h"
+#include "framework/shell.h"
+#include "framework/win_app.h"
+#include "ui/resource.h"
+
+namespace {
+
+constexpr const char16_t* kIdleCaption = u"ファイルのＭＤ生成";
+constexpr const char16_t* kBrowseTitle = u"ディレクトリを指定してください";
+
+}  // namespace
+
+BEGIN_MESSAGE_MAP(CHashwickDlg, CDialog)
+ON_WM_PAINT()
+ON_WM_QUERYDRAGICON()
+ON_BN_CLICKED(IDC_BROWSE, &CHashwickDlg::OnBrowse)
+ON_BN_CLICKED(IDC_START, &CHashwickDlg::OnStart)
+ON_BN_CLICKED(IDC_SHOW_RESULT, &CHashwickDlg::OnShowResult)
+ON_BN_CLICKED(IDC_EXIT, &CHashwickDlg::OnExit)
+ON_BN_CLICKED(IDC_CANCEL_RUN, &CHashwickDlg::OnCancelRun)
+ON_MESSAGE(UM_SCAN_COMPLETE, &CHashwickDlg::OnScanComplete)
+ON_MESSAGE(UM_PROGRESS, &CHashwickDlg::OnProgress)
+ON_WM_CLOSE()
+END_MESSAGE_MAP()
+
+CHashwickDlg::CHashwickDlg(CWnd* parent)
+    : CDialog(IDD_MAIN_DIALOG, parent), m_icon(AfxGetApp()->LoadIcon(IDI_APP_ICON)) {}
+
+CHashwickDlg::~CHashwickDlg() = default;
+
+void CHashwickDlg::DoDataExchange(CDataExchange* exchange) {
+    CDialog::DoDataExchange(exchange);
+    DDX_Text(exchange, IDC_FOLDER, m_folder);
+    DDX_Text(exchange, IDC_TOTAL, m_total);
+    DDX_Text(exchange, IDC_PROCESSED, m_processed);
+}
+
+BOOL CHashwickDlg::OnInitDialog() {
+    CDialog::OnInitDialog();
+    SetIcon(m_icon, TRUE);
+    SetIcon(m_icon, FALSE);
+    g_hMainDialog = m_hWnd;
+    GetDlgItem(IDC_START)->EnableWindow(TRUE);
+    GetDlgItem(IDC_CANCEL_RUN)->EnableWindow(FALSE);
+    SetWindowText(kIdleCaption);
+    if (m_autoMode == 1)
+        StartRun();
+    return TRUE;
+}
+
+void CHashwickDlg::OnPaint() {
+    if (!IsIconic()) {
+        CDialog::OnPaint();
+        return;
+    }
+    CPaintDC dc(this);
+    SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc.GetSafeHdc()), 0);
+    const int iconWidth = GetSystemMetrics(SM_CXICON);
+    const int iconHeight = GetSystemMetrics(SM_CYICON);
+    RECT client;
+    GetClientRect(&client);
+    const int x = (client.Width() - iconWidth + 1) / 2;
+    const int y = (client.Height() - iconHeight + 1) / 2;
+    dc.DrawIcon(x, y, m_icon);
+}
+
+HCURSOR CHashwickDlg::OnQueryDragIcon() {
+    return m_icon;
+}
+
+void CHashwickDlg::OnBrowse() {
+    BROWSEINFOW info;
+    info.hwndOwner = m_hWnd;
+    info.lpszTitle = kBrowseTitle;
+    info.ulFlags = BIF_EDITBOX;
+    PIDLIST_ABSOLUTE item = SHBrowseForFolderW(&info);
+    std::u16string path(MAX_PATH, u'\0');
+    if (item != nullptr) {
+        SHGetPathFromIDListW(item, path.data());
+        CoTaskMemFree(item);
+    }
+    m_folder = path.c_str();
+    UpdateData(FALSE);
+}
+
+void CHashwickDlg::OnShowResult() {
+    ShellExecuteW(nullptr, u"open", m_listFileName.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}

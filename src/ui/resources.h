@@ -1,0 +1,6 @@
+// The application's resources: the main dialog's template and the application icon.
+#pragma once
+
+#include "framework/resources.h"
+
+const ResourceModule& HashwickResources();
