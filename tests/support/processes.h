@@ -1,6 +1,8 @@
 // Real processes for tests: other programs, and code run as an unprivileged user.
 #pragma once
 
+#include <sys/types.h>
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -8,10 +10,30 @@
 struct CommandResult {
     int exitStatus = -1;  // the exit code, or -1 when the program did not exit normally
     std::string output;   // what it wrote to stdout
+    std::string errors;   // what it wrote to stderr
 };
 
-// Runs the program with the arguments, no shell in between; stdin is empty.
-CommandResult RunCommand(const std::vector<std::string>& argv);
+// A program started with the arguments, no shell in between; stdin is empty, stdout and stderr
+// are collected.
+class RunningCommand {
+  public:
+    explicit RunningCommand(const std::vector<std::string>& argv,
+                            const std::string& workingDirectory = {});
+    ~RunningCommand();
+    RunningCommand(const RunningCommand&) = delete;
+    RunningCommand& operator=(const RunningCommand&) = delete;
+
+    void Signal(int number) const;
+    CommandResult Wait();
+
+  private:
+    pid_t child_ = -1;
+    int output_ = -1;
+    std::string errorsFile_;
+};
+
+CommandResult RunCommand(const std::vector<std::string>& argv,
+                         const std::string& workingDirectory = {});
 
 // Runs the function in a child process that, when started by root, has dropped to the user and
 // group "nobody", so that file permissions really apply. Returns what the function returned.

@@ -1,0 +1,360 @@
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "digest/worker.h"
+#include "platform/path_text.h"
+#include "support/dialog_session.h"
+#include "support/processes.h"
+
+namespace {
+
+using Screen = ScriptedBackend::Screen;
+
+const std::u16string kStartQuestion = u"ＭＤ５リストを生成しますか？";
+const std::u16string kCancelQuestion = u"キャンセルしてもよいですか？";
+const std::u16string kExitQuestion = u"終了してもよいですか";
+const std::u16string kNoSuchFolder = u"存在しないディレクトリが指定されています。";
+constexpr UINT kQuestionStyle = 36;
+
+// A tree whose walk takes long: each level's folder holds two links to the next level's folder,
+// so 2^levels paths lead to the one file at the bottom.
+std::string MakeSlowWalk(const ScratchFolder& folder, int levels) {
+    for (int level = 1; level <= levels; ++level)
+        folder.MakeFolder("levels/" + std::to_string(level));
+    folder.WriteFile("levels/" + std::to_string(levels) + "/f", "bottom");
+    for (int level = 0; level < levels; ++level) {
+        const std::string here = level == 0 ? "slow" : "levels/" + std::to_string(level);
+        const std::string next = folder.Path("levels/" + std::to_string(level + 1));
+        folder.MakeLink(here + "/a", next);
+        folder.MakeLink(here + "/b", next);
+    }
+    return folder.Path("slow");
+}
+
+// A tree whose hashing takes long: large files without data blocks.
+std::string MakeSlowHashing(const ScratchFolder& folder, int files) {
+    for (int i = 0; i < files; ++i) {
+        const std::string path = folder.Path("big/f" + std::to_string(100 + i));
+        folder.WriteFile("big/f" + std::to_string(100 + i), "x");
+        EXPECT_EQ(truncate(path.c_str(), 8 << 20), 0);
+    }
+    return folder.Path("big");
+}
+
+std::string ListLine(const std::string& path, const std::string& digest) {
+    return path + "\t" + digest + "\r\n";
+}
+
+TEST(MainDialog, OpensIdleAsksBeforeStartingAndRefusesWhatIsNoFolder) {
+    ScratchFolder folder;
+    folder.WriteFile("file.txt", "abc");
+    DialogSession session;
+    ASSERT_TRUE(session.WaitFor([](const Screen& screen) { return screen.shown; }));
+    Screen screen = session.Look();
+    EXPECT_TRUE(IsIdle(screen));
+    EXPECT_EQ(Text(screen, IDC_FOLDER), u"");
+    EXPECT_EQ(Text(screen, IDC_PROCESSED), u"0");
+    EXPECT_EQ(Text(screen, IDC_TOTAL), u"0");
+    EXPECT_TRUE(screen.Of(IDC_BROWSE).enabled && screen.Of(IDC_SHOW_RESULT).enabled &&
+                screen.Of(IDC_EXIT).enabled);
+    EXPECT_NE(screen.bigIcon, nullptr);
+    EXPECT_EQ(screen.bigIcon, screen.smallIcon);
+
+    // The question is asked under the wait cursor; No leaves everything as it was.
+    session.Ui().Click(IDC_START);
+    ASSERT_TRUE(session.WaitFor([](const Screen& s) { return s.TopBox() != nullptr; }));
+    screen = session.Look();
+    EXPECT_EQ(screen.TopBox()->caption, u"確認");
+    EXPECT_EQ(screen.TopBox()->type, kQuestionStyle);
+    EXPECT_TRUE(screen.waitCursor);
+    session.AnswerBox(kStartQuestion, IDNO);
+    ASSERT_TRUE(
+        session.WaitFor([](const Screen& s) { return s.TopBox() == nullptr && !s.waitCursor; }));
+    EXPECT_TRUE(IsIdle(session.Look()));
+
+    // An empty field, a missing path and a file are refused with an OK box of no icon.
+    for (const std::string& path :
+         {std::string(), folder.Path("missing"), folder.Path("file.txt")}) {
+        session.StartRun(path);
+        ASSERT_TRUE(session.WaitFor([](const Screen& s) {
+            return s.TopBox() != nullptr && s.TopBox()->text == kNoSuchFolder;
+        }));
+        EXPECT_EQ(session.Look().TopBox()->type, MB_OK);
+        EXPECT_EQ(session.Look().TopBox()->caption, u"hashwick");
+        session.AnswerBox(kNoSuchFolder, IDOK);
+        ASSERT_TRUE(session.WaitFor([](const Screen& s) { return s.TopBox() == nullptr; }));
+        EXPECT_TRUE(IsIdle(session.Look()));
+    }
+    EXPECT_TRUE(std::filesystem::is_empty(session.WorkingDirectory().Root()));
+
+    session.Ui().Click(IDC_EXIT);
+    session.AnswerBox(kExitQuestion, IDYES);
+    EXPECT_EQ(session.Finish(), kExitListWritten);
+}
+
+TEST(MainDialog, RunsToCompletionThenASecondRunCoversOnlyItself) {
+    ScratchFolder folder;
+    folder.WriteFile("first/a.txt", "abc");
+    folder.WriteFile("first/sub/b", "a");
+    folder.MakeFifo("first/pipe");
+    folder.WriteFile("second/only", "");
+    DialogSession session;
+
+    session.StartRun(folder.Path("first"));
+    ASSERT_TRUE(session.WaitForIdleWith(3, 3));
+    const std::string first = folder.Path("first");
+    const std::string list = session.ListFile("Hashwick_first.txt");
+    EXPECT_TRUE(list.starts_with("# " + first + "(3)\r\n#===")) << list;
+    EXPECT_NE(list.find(ListLine(first + "/a.txt", "900150983cd24fb0d6963f7d28e17f72") +
+                        ListLine(first + "/sub/b", "0cc175b9c0f1b6a831c399e269772661")),
+              std::string::npos);
+    EXPECT_NE(list.find("\r\n# " + first + "/pipe\r\n"), std::string::npos);
+
+    session.Ui().Click(IDC_SHOW_RESULT);
+    ASSERT_TRUE(session.WaitFor([](const Screen& s) { return s.openedDocuments.size() == 1; }));
+    EXPECT_EQ(session.Look().openedDocuments[0], u"Hashwick_first.txt");
+
+    session.StartRun(folder.Path("second"));
+    ASSERT_TRUE(session.WaitForIdleWith(1, 1));
+    const std::string second = session.ListFile("Hashwick_second.txt");
+    EXPECT_TRUE(second.starts_with("# " + folder.Path("second") + "(1)\r\n")) << second;
+    EXPECT_EQ(second.find("first"), std::string::npos) << "the tables were emptied";
+    EXPECT_EQ(second.find("\x82\x6c\x82\x63\x82\x54"), std::string::npos) << "no failures left";
+
+    // A refused start after a run shows 0 / 0.
+    session.StartRun(folder.Path("missing"));
+    session.AnswerBox(kNoSuchFolder, IDOK);
+    ASSERT_TRUE(session.WaitForIdleWith(0, 0));
+    session.Ui().Click(IDC_EXIT);
+    session.AnswerBox(kExitQuestion, IDYES);
+    EXPECT_EQ(session.Finish(), kExitListWritten);
+}
+
+TEST(MainDialog, CancelDuringTheWalkWritesNoList) {
+    ScratchFolder folder;
+    const std::string slow = MakeSlowWalk(folder, 17);
+    DialogSession session;
+    session.StartRun(slow);
+    ASSERT_TRUE(session.WaitFor(IsBusy));
+    session.Ui().Click(IDC_CANCEL_RUN);
+    session.AnswerBox(kCancelQuestion, IDYES);
+    ASSERT_TRUE(
+        session.WaitFor([](const Screen& s) { return s.TopBox() == nullptr && IsIdle(s); }));
+    // Whatever was still queued has been handled once the next input has.
+    session.Ui().WillChooseFolder(std::nullopt);
+    session.Ui().Click(IDC_BROWSE);
+    ASSERT_TRUE(session.WaitFor([](const Screen& s) { return s.browseTitles.size() == 2; }));
+    EXPECT_TRUE(session.WaitForIdleWith(0, 0));
+    EXPECT_TRUE(std::filesystem::is_empty(session.WorkingDirectory().Root()));
+}
+
+TEST(MainDialog, CancelDuringHashingWritesThePartialList) {
+    ScratchFolder folder;
+    const std::string big = MakeSlowHashing(folder, 40);
+    DialogSession session;
+    session.StartRun(big);
+    ASSERT_TRUE(session.WaitFor([](const Screen& s) {
+        return Text(s, IDC_TOTAL) == u"40" && Text(s, IDC_PROCESSED) != u"0";
+    }));
+    session.Ui().Click(IDC_CANCEL_RUN);
+    session.AnswerBox(kCancelQuestion, IDYES);
+    // The late notifications write the list, then show the number finished against the total.
+    ASSERT_TRUE(session.WaitFor([&](const Screen& s) {
+        return IsIdle(s) &&
+               std::filesystem::exists(session.WorkingDirectory().Path("Hashwick_big.txt")) &&
+               Text(s, IDC_PROCESSED) != u"40";
+    }));
+    const std::string list = session.ListFile("Hashwick_big.txt");
+    const int processed = std::stoi(*WideToNative(Text(session.Look(), IDC_PROCESSED)));
+    int entries = 0;
+    for (std::size_t at = list.find('\t'); at != std::string::npos; at = list.find('\t', at + 1))
+        ++entries;
+    EXPECT_EQ(entries, processed);
+    EXPECT_LT(processed, 40);
+    EXPECT_TRUE(list.ends_with(
+        "# (40)\x83\x74\x83\x40\x83\x43\x83\x8b\x92\x86(" + std::to_string(processed) +
+        ")\x83\x74\x83\x40\x83\x43\x83\x8b\x8f\x88\x97\x9d\x82\xb5\x82\xdc\x82\xb5\x82\xbd\r\n"))
+        << list;
+}
+
+TEST(MainDialog, ExitAndCloseStopTheRunAndEndTheDialog) {
+    ScratchFolder folder;
+    const std::string slow = MakeSlowWalk(folder, 17);
+    {
+        DialogSession session;
+        session.StartRun(slow);
+        ASSERT_TRUE(session.WaitFor(IsBusy));
+        session.Ui().Click(IDC_EXIT);
+        session.AnswerBox(kExitQuestion, IDYES);
+        EXPECT_EQ(session.Finish(), kExitListWritten);
+        EXPECT_TRUE(std::filesystem::is_empty(session.WorkingDirectory().Root()));
+    }
+    {
+        // The close box during a run: the worker is stopped and awaited before the tables go.
+        DialogSession session;
+        session.StartRun(slow);
+        ASSERT_TRUE(session.WaitFor(IsBusy));
+        session.Ui().Close();
+        EXPECT_EQ(session.Finish(), kExitListWritten);
+        EXPECT_TRUE(std::filesystem::is_empty(session.WorkingDirectory().Root()));
+    }
+    {
+        // Exit in idle after a completed run disposes of the ended worker.
+        folder.WriteFile("small/x", "x");
+        DialogSession session;
+        session.StartRun(folder.Path("small"));
+        ASSERT_TRUE(session.WaitForIdleWith(1, 1));
+        session.Ui().Click(IDC_EXIT);
+        session.AnswerBox(kExitQuestion, IDNO);
+        session.Ui().Click(IDC_EXIT);
+        session.AnswerBox(kExitQuestion, IDYES);
+        EXPECT_EQ(session.Finish(), kExitListWritten);
+    }
+}
+
+TEST(MainDialog, AutomaticModeRunsUnattendedOrFallsBackToManual) {
+    ScratchFolder folder;
+    folder.WriteFile("auto/one", "a");
+    {
+        DialogSession session({folder.Path("auto"), "ignored"});
+        EXPECT_EQ(session.Finish(), kExitListWritten);
+        EXPECT_TRUE(session.Look().boxHistory.empty()) << "no question in automatic mode";
+        EXPECT_EQ(session.ListFile("Hashwick_auto.txt").substr(0, 2), "# ");
+    }
+    {
+        // The refusal comes before the window is shown; the dialog then stays for a user.
+        DialogSession session({""});
+        ASSERT_TRUE(session.WaitFor([](const Screen& s) { return s.TopBox() != nullptr; }));
+        EXPECT_FALSE(session.Look().shown);
+        session.AnswerBox(kNoSuchFolder, IDOK);
+        ASSERT_TRUE(session.WaitFor([](const Screen& s) { return s.shown && IsIdle(s); }));
+        session.Ui().Close();
+        EXPECT_EQ(session.Finish(), kExitListWritten);
+    }
+}
+
+TEST(MainDialog, CompletionWhileAQuestionIsOpen) {
+    ScratchFolder folder;
+    const std::string big = MakeSlowHashing(folder, 12);
+    {
+        DialogSession session;
+        session.StartRun(big);
+        ASSERT_TRUE(session.WaitFor(IsBusy));
+        session.Ui().Click(IDC_CANCEL_RUN);
+        ASSERT_TRUE(session.WaitFor([](const Screen& s) { return s.TopBox() != nullptr; }));
+        // The run completes behind the box; Yes afterwards does no harm.
+        ASSERT_TRUE(
+            session.WaitFor([](const Screen& s) { return s.caption == u"ファイルのＭＤ生成"; }));
+        EXPECT_TRUE(std::filesystem::exists(session.WorkingDirectory().Path("Hashwick_big.txt")));
+        session.AnswerBox(kCancelQuestion, IDYES);
+        ASSERT_TRUE(session.WaitForIdleWith(12, 12));
+    }
+    {
+        // In automatic mode the dialog ends when the question returns, whatever the answer.
+        DialogSession session({big});
+        ASSERT_TRUE(session.WaitFor(IsBusy));
+        session.Ui().Click(IDC_EXIT);
+        ASSERT_TRUE(session.WaitFor([](const Screen& s) { return s.TopBox() != nullptr; }));
+        ASSERT_TRUE(session.WaitFor([](const Screen& s) { return s.ended; }));
+        session.AnswerBox(kExitQuestion, IDNO);
+        EXPECT_EQ(session.Finish(), kExitListWritten);
+    }
+}
+
+// Counts of 13 and 27 reach the dialog; the Enter and Escape keys do not, in any control.
+TEST(MainDialog, CountsPassTheFilterWhileEnterAndEscapeAreSwallowed) {
+    ScratchFolder folder;
+    for (int i = 0; i < 27; ++i)
+        folder.WriteFile("many/f" + std::to_string(i), std::to_string(i));
+    DialogSession session;
+    ASSERT_TRUE(session.WaitFor([](const Screen& s) { return s.shown; }));
+    session.Ui().Type(IDC_FOLDER, NativeToWide(folder.Path("many")));
+    for (int id : {IDC_FOLDER, IDC_START, IDC_EXIT, IDC_BROWSE}) {
+        session.Ui().PressKey(id, VK_RETURN);
+        session.Ui().PressKey(id, VK_ESCAPE);
+    }
+    session.Ui().MoveMouse(IDC_FOLDER, MK_LBUTTON | MK_SHIFT | MK_CONTROL);
+    session.Ui().Click(IDC_START);
+    session.AnswerBox(kStartQuestion, IDYES);
+    ASSERT_TRUE(session.WaitForIdleWith(27, 27));
+    EXPECT_EQ(Text(session.Look(), IDC_FOLDER), NativeToWide(folder.Path("many")));
+    EXPECT_FALSE(session.Look().ended);
+    EXPECT_EQ(session.Look().boxHistory.size(), 1u);
+
+    MSG key{nullptr, WM_KEYDOWN, VK_RETURN, 0};
+    MSG progress{nullptr, UM_PROGRESS, 13, 0};
+    MSG mouse{nullptr, WM_MOUSEMOVE, 13, 0};
+    EXPECT_TRUE(AfxGetApp()->PreTranslateMessage(&key));
+    EXPECT_FALSE(AfxGetApp()->PreTranslateMessage(&progress));
+    EXPECT_FALSE(AfxGetApp()->PreTranslateMessage(&mouse));
+}
+
+TEST(MainDialog, BrowsePaintAndShowResult) {
+    ScratchFolder folder;
+    DialogSession session;
+    ASSERT_TRUE(session.WaitFor([](const Screen& s) { return s.shown; }));
+    session.Ui().Click(IDC_SHOW_RESULT);
+    ASSERT_TRUE(session.WaitFor([](const Screen& s) { return s.openedDocuments.size() == 1; }));
+    EXPECT_EQ(session.Look().openedDocuments[0], u"") << "asked to open an empty name";
+
+    session.Ui().WillChooseFolder(folder.Wide());
+    session.Ui().Click(IDC_BROWSE);
+    ASSERT_TRUE(
+        session.WaitFor([&](const Screen& s) { return Text(s, IDC_FOLDER) == folder.Wide(); }));
+    EXPECT_EQ(session.Look().browseTitles.at(0), u"ディレクトリを指定してください");
+    session.Ui().WillChooseFolder(std::nullopt);
+    session.Ui().Click(IDC_BROWSE);
+    ASSERT_TRUE(session.WaitFor([](const Screen& s) { return Text(s, IDC_FOLDER).empty(); }));
+
+    // Minimised, the icon is drawn in the middle of the client area.
+    session.Ui().SetMinimized(true);
+    session.Ui().SetClientSize(101, 60);
+    session.Ui().Paint();
+    ASSERT_TRUE(session.WaitFor([](const Screen& s) { return s.drawnIcons.size() == 1; }));
+    const ScriptedBackend::IconDrawing drawn = session.Look().drawnIcons[0];
+    EXPECT_EQ(drawn.x, 35);
+    EXPECT_EQ(drawn.y, 14);
+    EXPECT_EQ(drawn.icon, session.Look().bigIcon);
+}
+
+TEST(MainDialog, AListThatCannotBeWrittenIsReportedAndFailsTheAutomaticRun) {
+    ScratchFolder folder;
+    folder.WriteFile("blocked/x", "x");
+    DialogSession session({folder.Path("blocked")});
+    session.WorkingDirectory().MakeFolder("Hashwick_blocked.txt");
+    ASSERT_TRUE(session.WaitFor([](const Screen& s) { return s.TopBox() != nullptr; }));
+    EXPECT_TRUE(IsIdle(session.Look())) << "the box comes after the dialog is idle again";
+    EXPECT_EQ(session.Look().TopBox()->type, MB_OK | MB_ICONERROR);
+    session.AnswerBox(
+        u"リストファイルを書き込めませんでした。\nHashwick_blocked."
+        u"txt\n同じ名前のフォルダがあります。",
+        IDOK);
+    EXPECT_EQ(session.Finish(), kExitListNotWritten);
+}
+
+// With no thread to be had, the start is reported and the dialog stays usable.
+TEST(MainDialog, AWorkerThatCannotBeCreatedIsReported) {
+    ScratchFolder folder;
+    folder.WriteFile("x/y", "y");
+    const std::string outcome = RunUnprivileged([&] {
+        DialogSession session;
+        session.WaitFor([](const Screen& s) { return s.shown; });
+        const rlimit none{1, 1};
+        setrlimit(RLIMIT_NPROC, &none);
+        session.StartRun(folder.Path("x"));
+        session.WaitFor([](const Screen& s) { return s.TopBox() != nullptr; });
+        std::string seen = *WideToNative(session.Look().TopBox()->text);
+        seen += IsIdle(session.Look()) ? " idle" : " busy";
+        session.Ui().Answer(IDOK);
+        session.Ui().Close();
+        session.Finish();
+        return seen;
+    });
+    EXPECT_EQ(outcome, "作業スレッドを開始できませんでした。 idle");
+}
+
+}  // namespace
