@@ -1,0 +1,36 @@
+// The backend for a desktop with a display: Qt Widgets. The dialog's template becomes a fixed-size
+// window of Qt widgets; keyboard and mouse input passes the application's PreTranslateMessage
+// before Qt sees it; posted messages reach the dialog through the same filter, in posting order.
+#pragma once
+
+#include <memory>
+
+#include "framework/backend.h"
+#include "framework/message_queue.h"
+
+class QApplication;
+class QObject;
+class QtView;
+
+class QtBackend final : public UiBackend {
+  public:
+    // Uses the process's QApplication, creating one when there is none yet.
+    QtBackend();
+    ~QtBackend() override;
+
+    bool IsInteractive() const override { return true; }
+    std::unique_ptr<DialogView> CreateView(CDialog& dialog,
+                                           const DialogTemplate& resource) override;
+    void RunModalLoop(CDialog& dialog) override;
+    int MessageBox(const CString& text, const CString& caption, UINT type) override;
+    void SetWaitCursor(bool on) override;
+    void OpenDocument(const CString& path) override;
+
+  private:
+    void Drain();
+
+    std::unique_ptr<QApplication> ownApplication_;
+    std::shared_ptr<MessageQueue> queue_;
+    std::unique_ptr<QObject> pump_;
+    std::unique_ptr<QObject> inputFilter_;
+};
