@@ -5,5 +5,6 @@
 
 #include "framework/backend.h"
 
-// The console backend when HASHWICK_UI=console, or when there is no display.
+// The window on a desktop (a display named by DISPLAY or WAYLAND_DISPLAY), otherwise the
+// console. HASHWICK_UI=console or HASHWICK_UI=window chooses one regardless.
 std::unique_ptr<UiBackend> ChooseBackend();
