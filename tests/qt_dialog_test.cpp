@@ -1,0 +1,208 @@
+// The dialog on the Qt backend, as a user sees it, on Qt's offscreen platform.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <filesystem>
+#include <fstream>
+
+#include "app/hashwick_app.h"
+#include "support/qt_session.h"
+#include "ui/resource.h"
+
+namespace {
+
+const QString kIdle = QStringLiteral("ファイルのＭＤ生成");
+const QString kBusy = QStringLiteral("★Hashwick中★");
+const QString kStartQuestion = QStringLiteral("ＭＤ５リストを生成しますか？");
+const QString kCancelQuestion = QStringLiteral("キャンセルしてもよいですか？");
+const QString kExitQuestion = QStringLiteral("終了してもよいですか");
+
+bool Enabled(int id) {
+    return QtScript::Control(id) != nullptr && QtScript::Control(id)->isEnabled();
+}
+
+bool IsIdle() {
+    return QtScript::Dialog() != nullptr && QtScript::Dialog()->windowTitle() == kIdle &&
+           Enabled(IDC_START) && !Enabled(IDC_CANCEL_RUN);
+}
+
+bool IsBusy() {
+    return QtScript::Dialog() != nullptr && QtScript::Dialog()->windowTitle() == kBusy &&
+           !Enabled(IDC_START) && Enabled(IDC_CANCEL_RUN);
+}
+
+void SaveScreenshot(const char* name) {
+    const std::string folder = std::string(HASHWICK_SCREENSHOTS);
+    std::filesystem::create_directories(folder);
+    QtScript::Dialog()->grab().save(QString::fromStdString(folder + "/" + name), "PNG");
+}
+
+// A tree whose walk takes long: two links per level to the next level's folder.
+std::string MakeSlowWalk(const ScratchFolder& folder, int levels) {
+    for (int level = 1; level <= levels; ++level)
+        folder.MakeFolder("levels/" + std::to_string(level));
+    for (int level = 0; level < levels; ++level) {
+        const std::string here = level == 0 ? "slow" : "levels/" + std::to_string(level);
+        folder.MakeLink(here + "/a", folder.Path("levels/" + std::to_string(level + 1)));
+        folder.MakeLink(here + "/b", folder.Path("levels/" + std::to_string(level + 1)));
+    }
+    return folder.Path("slow");
+}
+
+TEST(QtDialog, OpensAsTheTemplateSaysAndIgnoresEnterAndEscape) {
+    ScratchFolder workingDirectory;
+    const int status = RunWithQt(workingDirectory, {}, [](QtScript& ui) {
+        ASSERT_TRUE(ui.WaitUntil([] { return QtScript::Dialog() != nullptr; }));
+        EXPECT_TRUE(ui.Read(IsIdle));
+        ui.Read([] {
+            QWidget* dialog = QtScript::Dialog();
+            const Qt::WindowFlags flags = dialog->windowFlags();
+            EXPECT_TRUE(flags & Qt::WindowMinimizeButtonHint);
+            EXPECT_FALSE(flags & Qt::WindowMaximizeButtonHint);
+            EXPECT_TRUE(flags & Qt::WindowStaysOnTopHint);
+            EXPECT_EQ(dialog->minimumSize(), dialog->maximumSize()) << "fixed size";
+            EXPECT_FALSE(dialog->windowIcon().isNull());
+            EXPECT_EQ(dialog->font().pointSize(), 9);
+            EXPECT_EQ(QtScript::Text(IDC_PROCESSED), QStringLiteral("0"));
+            EXPECT_EQ(QtScript::Text(IDC_TOTAL), QStringLiteral("0"));
+            EXPECT_EQ(QtScript::Text(IDC_START), QStringLiteral("MD5作成"));
+            // The buttons' row: left to right, below the folder field, none a default button.
+            const int ids[] = {IDC_START, IDC_SHOW_RESULT, IDC_CANCEL_RUN, IDC_EXIT};
+            for (std::size_t i = 0; i + 1 < std::size(ids); ++i) {
+                EXPECT_LT(QtScript::Control(ids[i])->geometry().right(),
+                          QtScript::Control(ids[i + 1])->geometry().left());
+            }
+            for (int id : ids) {
+                EXPECT_FALSE(static_cast<QPushButton*>(QtScript::Control(id))->isDefault());
+                EXPECT_GT(QtScript::Control(id)->geometry().top(),
+                          QtScript::Control(IDC_FOLDER)->geometry().bottom());
+            }
+            EXPECT_EQ(QtScript::Control(IDC_FOLDER)->nextInFocusChain(),
+                      QtScript::Control(IDC_BROWSE));
+            return true;
+        });
+        SaveScreenshot("idle.png");
+
+        // Enter and Escape in the folder field and on a button do nothing.
+        ui.Do([] {
+            QWidget* folder = QtScript::Control(IDC_FOLDER);
+            folder->setFocus();
+            QTest::keyClicks(folder, QStringLiteral("/x"));
+            QTest::keyClick(folder, Qt::Key_Return);
+            QTest::keyClick(folder, Qt::Key_Escape);
+            QTest::keyClick(QtScript::Control(IDC_EXIT), Qt::Key_Return);
+            QTest::keyClick(QtScript::Control(IDC_EXIT), Qt::Key_Escape);
+        });
+        EXPECT_TRUE(
+            ui.WaitUntil([] { return QtScript::Text(IDC_FOLDER) == QStringLiteral("/x"); }));
+        EXPECT_TRUE(
+            ui.Read([] { return QtScript::Dialog() != nullptr && QtScript::Box() == nullptr; }));
+
+        // Start asked and answered No; then the folder chooser cancelled empties the field.
+        ui.Click(IDC_START);
+        ui.AnswerBox(kStartQuestion, QStringLiteral("いいえ"));
+        EXPECT_TRUE(ui.Read(IsIdle));
+        ui.Click(IDC_BROWSE);
+        ASSERT_TRUE(ui.WaitUntil(
+            [] { return qobject_cast<QFileDialog*>(QApplication::activeModalWidget()); }));
+        EXPECT_EQ(ui.Read([] { return QApplication::activeModalWidget()->windowTitle(); }),
+                  QStringLiteral("ディレクトリを指定してください"));
+        ui.Do([] { QApplication::activeModalWidget()->close(); });
+        EXPECT_TRUE(ui.WaitUntil([] { return QtScript::Text(IDC_FOLDER).isEmpty(); }));
+
+        ui.Click(IDC_EXIT);
+        ui.AnswerBox(kExitQuestion, QStringLiteral("はい"));
+    });
+    EXPECT_EQ(status, kExitListWritten);
+}
+
+TEST(QtDialog, RunsToCompletionWithTheListOnDisk) {
+    ScratchFolder folder;
+    ScratchFolder workingDirectory;
+    folder.WriteFile("docs/a.txt", "abc");
+    const std::string slow = MakeSlowWalk(folder, 16);
+    const std::string docs = folder.Path("docs");
+    const int status = RunWithQt(workingDirectory, {}, [&](QtScript& ui) {
+        ASSERT_TRUE(ui.WaitUntil([] { return QtScript::Dialog() != nullptr; }));
+        // A folder chosen in the chooser's typing field.
+        ui.Click(IDC_BROWSE);
+        ASSERT_TRUE(ui.WaitUntil(
+            [] { return qobject_cast<QFileDialog*>(QApplication::activeModalWidget()); }));
+        ui.Do([docs] {
+            auto* name = QApplication::activeModalWidget()->findChild<QLineEdit*>(
+                QStringLiteral("fileNameEdit"));
+            QTest::keyClicks(name, QString::fromStdString(docs));
+            QTest::keyClick(name, Qt::Key_Return);
+        });
+        ASSERT_TRUE(ui.WaitUntil(
+            [&] { return QtScript::Text(IDC_FOLDER) == QString::fromStdString(docs); }));
+        ui.Click(IDC_START);
+        ui.AnswerBox(kStartQuestion, QStringLiteral("はい"));
+        ASSERT_TRUE(ui.WaitUntil(
+            [] { return IsIdle() && QtScript::Text(IDC_TOTAL) == QStringLiteral("1"); }));
+        EXPECT_EQ(ui.Read([] { return QtScript::Text(IDC_PROCESSED); }), QStringLiteral("1"));
+
+        // A long run: busy while it walks, then Cancel stops it.
+        ui.Do([slow] {
+            auto* edit = static_cast<QLineEdit*>(QtScript::Control(IDC_FOLDER));
+            edit->clear();
+            QTest::keyClicks(edit, QString::fromStdString(slow));
+        });
+        ui.Click(IDC_START);
+        ui.AnswerBox(kStartQuestion, QStringLiteral("はい"));
+        ASSERT_TRUE(ui.WaitUntil(IsBusy));
+        ui.Read([] {
+            SaveScreenshot("busy.png");
+            return true;
+        });
+        ui.Click(IDC_CANCEL_RUN);
+        ui.AnswerBox(kCancelQuestion, QStringLiteral("はい"));
+        ASSERT_TRUE(ui.WaitUntil(IsIdle));
+
+        ui.Click(IDC_EXIT);
+        ui.AnswerBox(kExitQuestion, QStringLiteral("はい"));
+    });
+    EXPECT_EQ(status, kExitListWritten);
+    std::ifstream list(workingDirectory.Path("Hashwick_docs.txt"), std::ios::binary);
+    std::string header;
+    std::getline(list, header);
+    EXPECT_EQ(header, "# " + docs + "(1)\r");
+    EXPECT_FALSE(std::filesystem::exists(workingDirectory.Path("Hashwick_slow.txt")));
+}
+
+TEST(QtDialog, CloseBoxDuringARunStopsItAndEndsTheDialog) {
+    ScratchFolder folder;
+    ScratchFolder workingDirectory;
+    const std::string slow = MakeSlowWalk(folder, 18);
+    const int status = RunWithQt(workingDirectory, {slow}, [](QtScript& ui) {
+        ASSERT_TRUE(ui.WaitUntil(IsBusy));
+        ui.Do([] { QtScript::Dialog()->close(); });
+    });
+    EXPECT_EQ(status, kExitListNotWritten) << "the automatic run was closed before its list";
+    EXPECT_TRUE(std::filesystem::is_empty(workingDirectory.Root()));
+}
+
+TEST(QtDialog, AutomaticModeEndsByItself) {
+    ScratchFolder folder;
+    ScratchFolder workingDirectory;
+    folder.WriteFile("auto/f", "abc");
+    const int status = RunWithQt(workingDirectory, {folder.Path("auto")}, [](QtScript&) {});
+    EXPECT_EQ(status, kExitListWritten);
+    EXPECT_TRUE(std::filesystem::exists(workingDirectory.Path("Hashwick_auto.txt")));
+}
+
+}  // namespace
+
+CHashwickApp theApp;
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
