@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Builds the optimised tool if needed and runs it on a folder.
+# Builds the optimised program if needed and runs it on a folder: the list file is written into
+# the current directory. With a display the window opens and closes by itself once the list is
+# written; without one (or with HASHWICK_UI=console) the run happens on the console.
 # Usage: scripts/hashwick.sh FOLDER
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
@@ -8,4 +10,4 @@ if [ $# -lt 1 ]; then
   exit 2
 fi
 (cd "$here" && scripts/setup.sh release && cmake --build --preset release -j "$(nproc)" >&2)
-exec "$here/build/release/bench/hashwick-walk" "$@"
+exec "$here/build/release/src/app/hashwick" "$@"

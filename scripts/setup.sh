@@ -16,7 +16,7 @@ if [ ${#missing[@]} -gt 0 ]; then
   sudo=()
   [ "$(id -u)" -eq 0 ] || sudo=(sudo)
   "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -q
-  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends \
+  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q \
     "${missing[@]}"
 fi
 
