@@ -152,35 +152,6 @@ TEST(MainDialog, CancelDuringTheWalkWritesNoList) {
     EXPECT_TRUE(std::filesystem::is_empty(session.WorkingDirectory().Root()));
 }
 
-TEST(MainDialog, CancelDuringHashingWritesThePartialList) {
-    ScratchFolder folder;
-    const std::string big = MakeSlowHashing(folder, 40);
-    DialogSession session;
-    session.StartRun(big);
-    ASSERT_TRUE(session.WaitFor([](const Screen& s) {
-        return Text(s, IDC_TOTAL) == u"40" && Text(s, IDC_PROCESSED) != u"0";
-    }));
-    session.Ui().Click(IDC_CANCEL_RUN);
-    session.AnswerBox(kCancelQuestion, IDYES);
-    // The late notifications write the list, then show the number finished against the total.
-    ASSERT_TRUE(session.WaitFor([&](const Screen& s) {
-        return IsIdle(s) &&
-               std::filesystem::exists(session.WorkingDirectory().Path("Hashwick_big.txt")) &&
-               Text(s, IDC_PROCESSED) != u"40";
-    }));
-    const std::string list = session.ListFile("Hashwick_big.txt");
-    const int processed = std::stoi(*WideToNative(Text(session.Look(), IDC_PROCESSED)));
-    int entries = 0;
-    for (std::size_t at = list.find('\t'); at != std::string::npos; at = list.find('\t', at + 1))
-        ++entries;
-    EXPECT_EQ(entries, processed);
-    EXPECT_LT(processed, 40);
-    EXPECT_TRUE(list.ends_with(
-        "# (40)\x83\x74\x83\x40\x83\x43\x83\x8b\x92\x86(" + std::to_string(processed) +
-        ")\x83\x74\x83\x40\x83\x43\x83\x8b\x8f\x88\x97\x9d\x82\xb5\x82\xdc\x82\xb5\x82\xbd\r\n"))
-        << list;
-}
-
 TEST(MainDialog, ExitAndCloseStopTheRunAndEndTheDialog) {
     ScratchFolder folder;
     const std::string slow = MakeSlowWalk(folder, 17);
@@ -201,18 +172,6 @@ TEST(MainDialog, ExitAndCloseStopTheRunAndEndTheDialog) {
         session.Ui().Close();
         EXPECT_EQ(session.Finish(), kExitListWritten);
         EXPECT_TRUE(std::filesystem::is_empty(session.WorkingDirectory().Root()));
-    }
-    {
-        // Exit in idle after a completed run disposes of the ended worker.
-        folder.WriteFile("small/x", "x");
-        DialogSession session;
-        session.StartRun(folder.Path("small"));
-        ASSERT_TRUE(session.WaitForIdleWith(1, 1));
-        session.Ui().Click(IDC_EXIT);
-        session.AnswerBox(kExitQuestion, IDNO);
-        session.Ui().Click(IDC_EXIT);
-        session.AnswerBox(kExitQuestion, IDYES);
-        EXPECT_EQ(session.Finish(), kExitListWritten);
     }
 }
 
