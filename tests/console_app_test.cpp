@@ -66,14 +66,7 @@ TEST(ConsoleProgram, ReportsOnStderrWithAStatusThatTellsWhy) {
 TEST(ConsoleProgram, InterruptStopsTheRunWithoutAList) {
     ScratchFolder folder;
     ScratchFolder workingDirectory;
-    for (int level = 1; level <= 22; ++level)
-        folder.MakeFolder("levels/" + std::to_string(level));
-    for (int level = 0; level < 22; ++level) {
-        const std::string here = level == 0 ? "slow" : "levels/" + std::to_string(level);
-        folder.MakeLink(here + "/a", folder.Path("levels/" + std::to_string(level + 1)));
-        folder.MakeLink(here + "/b", folder.Path("levels/" + std::to_string(level + 1)));
-    }
-    RunningCommand command({HASHWICK_BINARY, folder.Path("slow")}, workingDirectory.Root());
+    RunningCommand command({HASHWICK_BINARY, folder.MakeSlowWalk(22)}, workingDirectory.Root());
     // Give it time to start walking; a walk of 2^22 paths lasts far longer.
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     command.Signal(SIGINT);

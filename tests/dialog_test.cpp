@@ -20,21 +20,6 @@ const std::u16string kExitQuestion = u"終了してもよいですか";
 const std::u16string kNoSuchFolder = u"存在しないディレクトリが指定されています。";
 constexpr UINT kQuestionStyle = 36;
 
-// A tree whose walk takes long: each level's folder holds two links to the next level's folder,
-// so 2^levels paths lead to the one file at the bottom.
-std::string MakeSlowWalk(const ScratchFolder& folder, int levels) {
-    for (int level = 1; level <= levels; ++level)
-        folder.MakeFolder("levels/" + std::to_string(level));
-    folder.WriteFile("levels/" + std::to_string(levels) + "/f", "bottom");
-    for (int level = 0; level < levels; ++level) {
-        const std::string here = level == 0 ? "slow" : "levels/" + std::to_string(level);
-        const std::string next = folder.Path("levels/" + std::to_string(level + 1));
-        folder.MakeLink(here + "/a", next);
-        folder.MakeLink(here + "/b", next);
-    }
-    return folder.Path("slow");
-}
-
 // A tree whose hashing takes long: large files without data blocks.
 std::string MakeSlowHashing(const ScratchFolder& folder, int files) {
     for (int i = 0; i < files; ++i) {
@@ -136,7 +121,7 @@ TEST(MainDialog, RunsToCompletionThenASecondRunCoversOnlyItself) {
 
 TEST(MainDialog, CancelDuringTheWalkWritesNoList) {
     ScratchFolder folder;
-    const std::string slow = MakeSlowWalk(folder, 17);
+    const std::string slow = folder.MakeSlowWalk(17);
     DialogSession session;
     session.StartRun(slow);
     ASSERT_TRUE(session.WaitFor(IsBusy));
@@ -154,7 +139,7 @@ TEST(MainDialog, CancelDuringTheWalkWritesNoList) {
 
 TEST(MainDialog, ExitAndCloseStopTheRunAndEndTheDialog) {
     ScratchFolder folder;
-    const std::string slow = MakeSlowWalk(folder, 17);
+    const std::string slow = folder.MakeSlowWalk(17);
     {
         DialogSession session;
         session.StartRun(slow);

@@ -42,18 +42,6 @@ void SaveScreenshot(const char* name) {
     QtScript::Dialog()->grab().save(QString::fromStdString(folder + "/" + name), "PNG");
 }
 
-// A tree whose walk takes long: two links per level to the next level's folder.
-std::string MakeSlowWalk(const ScratchFolder& folder, int levels) {
-    for (int level = 1; level <= levels; ++level)
-        folder.MakeFolder("levels/" + std::to_string(level));
-    for (int level = 0; level < levels; ++level) {
-        const std::string here = level == 0 ? "slow" : "levels/" + std::to_string(level);
-        folder.MakeLink(here + "/a", folder.Path("levels/" + std::to_string(level + 1)));
-        folder.MakeLink(here + "/b", folder.Path("levels/" + std::to_string(level + 1)));
-    }
-    return folder.Path("slow");
-}
-
 TEST(QtDialog, OpensAsTheTemplateSaysAndIgnoresEnterAndEscape) {
     ScratchFolder workingDirectory;
     const int status = RunWithQt(workingDirectory, {}, [](QtScript& ui) {
@@ -125,7 +113,7 @@ TEST(QtDialog, RunsToCompletionWithTheListOnDisk) {
     ScratchFolder folder;
     ScratchFolder workingDirectory;
     folder.WriteFile("docs/a.txt", "abc");
-    const std::string slow = MakeSlowWalk(folder, 16);
+    const std::string slow = folder.MakeSlowWalk(16);
     const std::string docs = folder.Path("docs");
     const int status = RunWithQt(workingDirectory, {}, [&](QtScript& ui) {
         ASSERT_TRUE(ui.WaitUntil([] { return QtScript::Dialog() != nullptr; }));
@@ -178,7 +166,7 @@ TEST(QtDialog, RunsToCompletionWithTheListOnDisk) {
 TEST(QtDialog, CloseBoxDuringARunStopsItAndEndsTheDialog) {
     ScratchFolder folder;
     ScratchFolder workingDirectory;
-    const std::string slow = MakeSlowWalk(folder, 18);
+    const std::string slow = folder.MakeSlowWalk(18);
     const int status = RunWithQt(workingDirectory, {slow}, [](QtScript& ui) {
         ASSERT_TRUE(ui.WaitUntil(IsBusy));
         ui.Do([] { QtScript::Dialog()->close(); });

@@ -81,6 +81,19 @@ void ScratchFolder::SetMode(std::string_view relative, unsigned mode) const {
     Check(chmod(Path(relative).c_str(), mode) == 0, "chmod " + Path(relative));
 }
 
+std::string ScratchFolder::MakeSlowWalk(int levels) const {
+    const auto level = [](int number) { return "levels/" + std::to_string(number); };
+    for (int number = 1; number <= levels; ++number)
+        MakeFolder(level(number));
+    WriteFile(level(levels) + "/bottom", "");
+    for (int number = 0; number < levels; ++number) {
+        const std::string here = number == 0 ? "slow" : level(number);
+        MakeLink(here + "/a", Path(level(number + 1)));
+        MakeLink(here + "/b", Path(level(number + 1)));
+    }
+    return Path("slow");
+}
+
 std::u16string Utf16(std::string_view utf8) {
     return NativeToWide(utf8);
 }

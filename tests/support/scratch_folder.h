@@ -22,6 +22,9 @@ class ScratchFolder {
     void MakeLink(std::string_view relative, const std::string& target) const;
     void MakeFifo(std::string_view relative) const;
     void SetMode(std::string_view relative, unsigned mode) const;
+    // A folder whose walk takes long: each of the levels holds two links to the next level's
+    // folder, so 2^levels paths lead to the bottom. Gives its path.
+    std::string MakeSlowWalk(int levels) const;
 
   private:
     void MakeParents(std::string_view relative) const;
