@@ -10,7 +10,6 @@
 #include <optional>
 #include <string>
 
-#include "platform/path_lookup.h"
 #include "platform/path_text.h"
 
 namespace {
@@ -22,16 +21,11 @@ constexpr std::size_t kSmallestBuffer = 4 * 1024;
 // The file's descriptor, or -1. The type is checked before the open as well as after it: opening
 // some devices has effects of its own, and a FIFO without a writer would not deliver an end.
 int OpenRegularFile(const std::string& path, struct stat& status) {
-    const auto statusCall = [&status](int folder, const char* name) {
-        return fstatat(folder, name, &status, 0);
-    };
-    if (LookUpPath(path, statusCall) != 0 || !S_ISREG(status.st_mode))
+    if (stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode))
         return -1;
     const dev_t device = status.st_dev;
     const ino_t inode = status.st_ino;
-    const int descriptor = LookUpPath(path, [](int folder, const char* name) {
-        return openat(folder, name, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    });
+    const int descriptor = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (descriptor < 0)
         return -1;
     if (fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode) || status.st_dev != device ||
