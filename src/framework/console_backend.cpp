@@ -96,8 +96,10 @@ class ConsoleView final : public DialogView {
             return a->TemplateRect().left < b->TemplateRect().left;
         });
         std::string line = Text(dialog_.GetWindowText());
-        for (const CWnd* field : fields)
-            line += " " + Text(field->GetWindowText());
+        for (const CWnd* field : fields) {
+            line.push_back(' ');
+            line += Text(field->GetWindowText());
+        }
         std::fprintf(stderr, "\r%s\x1b[K", line.c_str());
         std::fflush(stderr);
     }
