@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <iterator>
 
 #include "collect/file_collector.h"
 #include "platform/path_text.h"
@@ -65,6 +67,16 @@ TEST(FileCollector, ModesRecordTheirEntriesInTableOrder) {
     folder.WriteFile("ab/i", "");
     folder.MakeFolder("empty");
     const std::vector<std::u16string> root = {folder.Wide()};
+    // By UTF-16 code units U+1F600 (a surrogate pair, D83D DE00) sorts before U+FF01.
+    folder.WriteFile("\xEF\xBC\x81/x", "");
+    folder.WriteFile("\xF0\x9F\x98\x80/y", "");
+    FileCollector collector;
+    collector.roots = root;
+    collector.Collect(FilesOnly);
+    EXPECT_EQ(std::prev(collector.collected.end(), 2)->second, u"y");
+    EXPECT_EQ(std::prev(collector.collected.end())->second, u"x");
+    std::filesystem::remove_all(folder.Path("\xEF\xBC\x81"));
+    std::filesystem::remove_all(folder.Path("\xF0\x9F\x98\x80"));
 
     EXPECT_EQ(Collected(folder, root, FilesOnly),
               (std::vector<std::string>{"R|z.txt", "R/.dot|.hidden", "R/Z|h", "R/a|e", "R/a b|g",

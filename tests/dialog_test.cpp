@@ -25,7 +25,7 @@ std::string MakeSlowHashing(const ScratchFolder& folder, int files) {
     for (int i = 0; i < files; ++i) {
         const std::string path = folder.Path("big/f" + std::to_string(100 + i));
         folder.WriteFile("big/f" + std::to_string(100 + i), "x");
-        EXPECT_EQ(truncate(path.c_str(), 8 << 20), 0);
+        EXPECT_EQ(truncate(path.c_str(), 16 << 20), 0);
     }
     return folder.Path("big");
 }
@@ -183,19 +183,23 @@ TEST(MainDialog, AutomaticModeRunsUnattendedOrFallsBackToManual) {
 
 TEST(MainDialog, CompletionWhileAQuestionIsOpen) {
     ScratchFolder folder;
-    const std::string big = MakeSlowHashing(folder, 12);
+    const std::string big = MakeSlowHashing(folder, 24);
     {
         DialogSession session;
         session.StartRun(big);
         ASSERT_TRUE(session.WaitFor(IsBusy));
+        // A browse during the run changes the folder for the next run only.
+        session.Ui().WillChooseFolder(u"/elsewhere");
+        session.Ui().Click(IDC_BROWSE);
         session.Ui().Click(IDC_CANCEL_RUN);
         ASSERT_TRUE(session.WaitFor([](const Screen& s) { return s.TopBox() != nullptr; }));
+        EXPECT_EQ(Text(session.Look(), IDC_FOLDER), u"/elsewhere");
         // The run completes behind the box; Yes afterwards does no harm.
         ASSERT_TRUE(
             session.WaitFor([](const Screen& s) { return s.caption == u"ファイルのＭＤ生成"; }));
-        EXPECT_TRUE(std::filesystem::exists(session.WorkingDirectory().Path("Hashwick_big.txt")));
+        EXPECT_TRUE(session.ListFile("Hashwick_big.txt").starts_with("# " + big + "(24)\r\n"));
         session.AnswerBox(kCancelQuestion, IDYES);
-        ASSERT_TRUE(session.WaitForIdleWith(12, 12));
+        ASSERT_TRUE(session.WaitForIdleWith(24, 24));
     }
     {
         // In automatic mode the dialog ends when the question returns, whatever the answer.
@@ -268,8 +272,9 @@ TEST(MainDialog, BrowsePaintAndShowResult) {
 TEST(MainDialog, AListThatCannotBeWrittenIsReportedAndFailsTheAutomaticRun) {
     ScratchFolder folder;
     folder.WriteFile("blocked/x", "x");
-    DialogSession session({folder.Path("blocked")});
-    session.WorkingDirectory().MakeFolder("Hashwick_blocked.txt");
+    DialogSession session({folder.Path("blocked")}, [](const ScratchFolder& workingDirectory) {
+        workingDirectory.MakeFolder("Hashwick_blocked.txt");
+    });
     ASSERT_TRUE(session.WaitFor([](const Screen& s) { return s.TopBox() != nullptr; }));
     EXPECT_TRUE(IsIdle(session.Look())) << "the box comes after the dialog is idle again";
     EXPECT_EQ(session.Look().TopBox()->type, MB_OK | MB_ICONERROR);

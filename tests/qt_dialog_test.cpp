@@ -91,9 +91,16 @@ TEST(QtDialog, OpensAsTheTemplateSaysAndIgnoresEnterAndEscape) {
         EXPECT_TRUE(
             ui.Read([] { return QtScript::Dialog() != nullptr && QtScript::Box() == nullptr; }));
 
-        // Start asked and answered No; then the folder chooser cancelled empties the field.
+        // Start asked under the wait cursor and answered No; then the folder chooser
+        // cancelled empties the field.
         ui.Click(IDC_START);
+        ASSERT_TRUE(ui.WaitUntil([] { return QtScript::Box() != nullptr; }));
+        EXPECT_TRUE(ui.Read([] {
+            return QApplication::overrideCursor() != nullptr &&
+                   QApplication::overrideCursor()->shape() == Qt::WaitCursor;
+        }));
         ui.AnswerBox(kStartQuestion, QStringLiteral("いいえ"));
+        EXPECT_TRUE(ui.Read([] { return QApplication::overrideCursor() == nullptr; }));
         EXPECT_TRUE(ui.Read(IsIdle));
         ui.Click(IDC_BROWSE);
         ASSERT_TRUE(ui.WaitUntil(
@@ -113,7 +120,7 @@ TEST(QtDialog, RunsToCompletionWithTheListOnDisk) {
     ScratchFolder folder;
     ScratchFolder workingDirectory;
     folder.WriteFile("docs/a.txt", "abc");
-    const std::string slow = folder.MakeSlowWalk(16);
+    const std::string slow = folder.MakeSlowWalk(18);
     const std::string docs = folder.Path("docs");
     const int status = RunWithQt(workingDirectory, {}, [&](QtScript& ui) {
         ASSERT_TRUE(ui.WaitUntil([] { return QtScript::Dialog() != nullptr; }));

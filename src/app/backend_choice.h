@@ -5,6 +5,6 @@
 
 #include "framework/backend.h"
 
-// The window on a desktop (a display named by DISPLAY or WAYLAND_DISPLAY), otherwise the
-// console. HASHWICK_UI=console or HASHWICK_UI=window chooses one regardless.
+// The window when the desktop's display (DISPLAY or WAYLAND_DISPLAY) can be reached, otherwise
+// the console. HASHWICK_UI=console or HASHWICK_UI=window chooses one regardless.
 std::unique_ptr<UiBackend> ChooseBackend();

@@ -10,10 +10,13 @@
 #include "platform/path_text.h"
 #include "ui/resources.h"
 
-DialogSession::DialogSession(std::vector<std::string> arguments)
+DialogSession::DialogSession(std::vector<std::string> arguments,
+                             const std::function<void(const ScratchFolder&)>& arrange)
     : arguments_(std::move(arguments)) {
     if (chdir(workingDirectory_.Root().c_str()) != 0)
         throw std::runtime_error("chdir failed");
+    if (arrange)
+        arrange(workingDirectory_);
     arguments_.insert(arguments_.begin(), "hashwick");
     uiThread_ = std::thread([this] {
         std::vector<char*> argv;

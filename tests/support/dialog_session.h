@@ -13,8 +13,10 @@
 
 class DialogSession {
   public:
-    // Starts the application with the arguments after the program name.
-    explicit DialogSession(std::vector<std::string> arguments = {});
+    // Starts the application with the arguments after the program name, once arrange has
+    // prepared the working directory.
+    explicit DialogSession(std::vector<std::string> arguments = {},
+                           const std::function<void(const ScratchFolder&)>& arrange = {});
     ~DialogSession();
     DialogSession(const DialogSession&) = delete;
     DialogSession& operator=(const DialogSession&) = delete;

@@ -14,6 +14,11 @@ class QtView;
 
 class QtBackend final : public UiBackend {
   public:
+    // Whether the desktop's display named by the environment (X11's DISPLAY, or Wayland's
+    // WAYLAND_DISPLAY where Qt has its Wayland plugin) accepts a connection. Qt ends the process
+    // when it cannot open its display, so the window is chosen only when this holds.
+    static bool CanShowWindows();
+
     // Uses the process's QApplication, creating one when there is none yet.
     QtBackend();
     ~QtBackend() override;
