@@ -1,6 +1,5 @@
 // The built program on the console backend, as a script would run it.
 #include <gtest/gtest.h>
-#include <signal.h>
 
 #include <filesystem>
 #include <fstream>
@@ -66,11 +65,10 @@ TEST(ConsoleProgram, ReportsOnStderrWithAStatusThatTellsWhy) {
 TEST(ConsoleProgram, InterruptStopsTheRunWithoutAList) {
     ScratchFolder folder;
     ScratchFolder workingDirectory;
-    RunningCommand command({HASHWICK_BINARY, folder.MakeSlowWalk(22)}, workingDirectory.Root());
-    // Give it time to start walking; a walk of 2^22 paths lasts far longer.
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    command.Signal(SIGINT);
-    const CommandResult result = command.Wait();
+    // The interrupt comes while the walk of 2^22 paths goes on.
+    const CommandResult result = RunCommand({"timeout", "--preserve-status", "-s", "INT", "0.3",
+                                             HASHWICK_BINARY, folder.MakeSlowWalk(22)},
+                                            workingDirectory.Root());
     EXPECT_EQ(result.exitStatus, 1);
     EXPECT_TRUE(std::filesystem::is_empty(workingDirectory.Root()));
 }

