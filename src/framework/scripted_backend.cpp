@@ -11,7 +11,10 @@ class ScriptedBackend::View final : public DialogView {
   public:
     View(ScriptedBackend& backend, CDialog& dialog) : backend_(backend), dialog_(dialog) {
         backend_.view_ = this;
-        backend_.queue_ = AfxGetThreadQueue();
+        {
+            std::lock_guard lock(backend_.mutex_);
+            backend_.queue_ = AfxGetThreadQueue();
+        }
         Refresh();
     }
 

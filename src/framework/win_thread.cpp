@@ -39,6 +39,12 @@ void CWinThread::Run(ThreadRecord* record) {
     }
     record->entry(record->parameter);
 
+    // A loop that waits for the queue learns that one source of messages is gone. The count
+    // drops first, so that the loop sees it when the wake-up arrives; both happen before the
+    // thread counts as ended, so no one waiting for it sees a post still under way.
+    --runningThreads;
+    if (const std::shared_ptr<MessageQueue> creator = record->creatorQueue.lock())
+        creator->PostInvoke([] {});
     bool autoDelete = false;
     {
         std::lock_guard lock(record->mutex);
@@ -46,11 +52,6 @@ void CWinThread::Run(ThreadRecord* record) {
         autoDelete = record->owner->m_bAutoDelete != FALSE;
     }
     record->changed.notify_all();
-    const std::shared_ptr<MessageQueue> creator = record->creatorQueue.lock();
-    --runningThreads;
-    // A loop that waits for the queue learns that one source of messages is gone.
-    if (creator)
-        creator->PostInvoke([] {});
     if (autoDelete) {
         record->thread.detach();
         delete record->owner;

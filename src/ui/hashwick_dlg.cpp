@@ -7,7 +7,6 @@
 
 namespace {
 
-constexpr const char16_t* kIdleCaption = u"ファイルのＭＤ生成";
 constexpr const char16_t* kBrowseTitle = u"ディレクトリを指定してください";
 
 }  // namespace
@@ -42,9 +41,7 @@ BOOL CHashwickDlg::OnInitDialog() {
     SetIcon(m_icon, TRUE);
     SetIcon(m_icon, FALSE);
     g_hMainDialog = m_hWnd;
-    GetDlgItem(IDC_START)->EnableWindow(TRUE);
-    GetDlgItem(IDC_CANCEL_RUN)->EnableWindow(FALSE);
-    SetWindowText(kIdleCaption);
+    ShowIdle();
     if (m_autoMode == 1)
         StartRun();
     return TRUE;
