@@ -1,12 +1,5 @@
 #include "framework/qt/qt_backend.h"
 
-#include <fcntl.h>
-#include <netdb.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <sys/un.h>
-#include <unistd.h>
-
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDesktopServices>
@@ -24,6 +17,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QUrl>
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <unordered_map>
@@ -53,22 +47,20 @@ QIcon IconOf(HICON icon) {
     return result;
 }
 
-// The template's font where installed, otherwise the desktop's font for Japanese text.
+// The template's font where installed, otherwise the desktop's font if it has Japanese, or else
+// the first sans-serif face that has.
 QFont DialogFont(const DialogTemplate& resource) {
-    const QString wanted = ToQt(resource.fontName);
-    QString family = wanted;
-    if (!QFontDatabase::hasFamily(wanted)) {
+    QString family = ToQt(resource.fontName);
+    if (!QFontDatabase::hasFamily(family)) {
         const QString general = QFontDatabase::systemFont(QFontDatabase::GeneralFont).family();
         const QStringList japanese = QFontDatabase::families(QFontDatabase::Japanese);
-        family = japanese.contains(general) ? general : QString();
-        for (const QString& candidate : japanese) {
-            if (!family.isEmpty())
-                break;
-            if (candidate.contains(u"Gothic") || candidate.contains(u"Sans"))
-                family = candidate;
-        }
-        if (family.isEmpty())
-            family = japanese.isEmpty() ? general : japanese.first();
+        const auto sans = std::find_if(japanese.begin(), japanese.end(), [](const QString& face) {
+            return face.contains(u"Gothic") || face.contains(u"Sans");
+        });
+        family = japanese.contains(general) ? general
+                 : sans != japanese.end()   ? *sans
+                 : japanese.isEmpty()       ? general
+                                            : japanese.first();
     }
     QFont font(family);
     font.setPointSize(resource.pointSize);
@@ -156,10 +148,10 @@ int ShowBox(QWidget* owner, const CString& text, const CString& caption, UINT ty
     }
     if ((type & MB_TYPEMASK) == MB_YESNO) {
         QPushButton* yes = box.addButton(QStringLiteral("はい(&Y)"), QMessageBox::YesRole);
-        QPushButton* no = box.addButton(QStringLiteral("いいえ(&N)"), QMessageBox::NoRole);
+        box.addButton(QStringLiteral("いいえ(&N)"), QMessageBox::NoRole);
         box.setDefaultButton(yes);
         box.exec();
-        return box.clickedButton() == yes ? IDYES : box.clickedButton() == no ? IDNO : IDNO;
+        return box.clickedButton() == yes ? IDYES : IDNO;
     }
     box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
     box.exec();
@@ -197,6 +189,7 @@ class QtView final : public DialogView {
     CDialog& dialog_;
     std::unique_ptr<QDialog> widget_;
     std::unordered_map<const QObject*, CWnd*> windows_;
+    std::unordered_map<const CWnd*, QWidget*> controls_;
     QEventLoop* loop_ = nullptr;
     bool ended_ = false;
     QPainter* painter_ = nullptr;
@@ -309,6 +302,7 @@ QtView::QtView(CDialog& dialog, const DialogTemplate& resource)
                                                                           : Qt::NoFocus);
         }
         windows_[shown] = control.get();
+        controls_[control.get()] = shown;
         Refresh(*control, *shown);
     }
     LiveViews().push_back(this);
@@ -354,11 +348,8 @@ void QtView::WindowChanged(CWnd& window) {
             widget_->setWindowIcon(IconOf(icon));
         return;
     }
-    for (const auto& [object, shown] : windows_) {
-        if (shown == &window && object != widget_.get()) {
-            Refresh(window, *static_cast<QWidget*>(const_cast<QObject*>(object)));
-        }
-    }
+    if (const auto found = controls_.find(&window); found != controls_.end())
+        Refresh(window, *found->second);
 }
 
 void QtView::Show() {
