@@ -1,7 +1,6 @@
 #include "framework/win_thread.h"
 
 #include <atomic>
-#include <chrono>
 #include <condition_variable>
 #include <mutex>
 #include <system_error>
@@ -109,15 +108,9 @@ BOOL CWinThread::PreTranslateMessage(MSG* message) {
     return forDialog ? dialog->PreTranslateMessage(message) : FALSE;
 }
 
-DWORD WaitForSingleObject(HANDLE thread, DWORD milliseconds) {
+DWORD WaitForSingleObject(HANDLE thread, DWORD) {
     auto* record = static_cast<ThreadRecord*>(thread);
     std::unique_lock lock(record->mutex);
-    const auto finished = [record] { return record->finished; };
-    if (milliseconds == INFINITE) {
-        record->changed.wait(lock, finished);
-        return WAIT_OBJECT_0;
-    }
-    return record->changed.wait_for(lock, std::chrono::milliseconds(milliseconds), finished)
-               ? WAIT_OBJECT_0
-               : WAIT_TIMEOUT;
+    record->changed.wait(lock, [record] { return record->finished; });
+    return WAIT_OBJECT_0;
 }

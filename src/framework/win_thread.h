@@ -11,7 +11,6 @@ constexpr int THREAD_PRIORITY_NORMAL = 0;
 constexpr DWORD CREATE_SUSPENDED = 0x4;
 constexpr DWORD INFINITE = 0xFFFFFFFF;
 constexpr DWORD WAIT_OBJECT_0 = 0;
-constexpr DWORD WAIT_TIMEOUT = 0x102;
 
 struct ThreadRecord;
 
@@ -47,7 +46,7 @@ CWinThread* AfxBeginThread(AFX_THREADPROC entry, LPVOID parameter,
                            int priority = THREAD_PRIORITY_NORMAL, UINT stackSize = 0,
                            DWORD createFlags = 0, void* security = nullptr);
 
-// Waits for a thread to end: WAIT_OBJECT_0, or WAIT_TIMEOUT when the time ran out first.
+// Waits for a thread to end, without time limit (INFINITE is the only wait the framework offers).
 DWORD WaitForSingleObject(HANDLE thread, DWORD milliseconds);
 
 // The number of framework threads whose entry functions are still running.

@@ -152,6 +152,10 @@ LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     LRESULT result = 0;
     if (DispatchThroughMap(message, wParam, lParam, &result))
         return result;
+    // A command the window does not handle goes on to the application.
+    CWinApp* app = AfxGetApp();
+    if (message == WM_COMMAND && app != nullptr && app->OnCmdMsg(wParam, lParam))
+        return 0;
     return DefWindowProc(message, wParam, lParam);
 }
 
