@@ -138,6 +138,16 @@ void ScriptedBackend::Close() {
     });
 }
 
+void ScriptedBackend::Settle() {
+    int settled = 0;
+    {
+        std::lock_guard lock(mutex_);
+        settled = screen_.settled;
+    }
+    Queue()->PostInvoke([this] { Update([](Screen& screen) { ++screen.settled; }); });
+    WaitFor([settled](const Screen& screen) { return screen.settled > settled; });
+}
+
 void ScriptedBackend::WillChooseFolder(std::optional<CString> folder) {
     Queue()->PostInvoke([this, folder] { nextFolder_ = folder; });
 }

@@ -44,6 +44,7 @@ class ScriptedBackend final : public UiBackend {
         std::vector<IconDrawing> drawnIcons;
         HICON bigIcon = nullptr;
         HICON smallIcon = nullptr;
+        int settled = 0;  // Settle calls handled
 
         const Control& Of(int id) const { return controls.at(id); }
         const Box* TopBox() const { return openBoxes.empty() ? nullptr : &openBoxes.back(); }
@@ -62,6 +63,9 @@ class ScriptedBackend final : public UiBackend {
     void MoveMouse(int id, WPARAM keyFlags);
     void Answer(int button);  // the topmost open box
     void Close();             // the window's close command
+
+    // Returns once everything queued for the dialog before the call has been handled.
+    void Settle();
 
     // The answer of the next folder chooser: a folder, or nothing to cancel it.
     void WillChooseFolder(std::optional<CString> folder);
