@@ -55,7 +55,6 @@ class ScriptedBackend::View final : public DialogView {
     void Refresh() {
         backend_.Update([this](Screen& screen) {
             screen.caption = dialog_.GetWindowText();
-            screen.enabled = dialog_.IsWindowEnabled() != FALSE;
             screen.bigIcon = dialog_.GetIcon(TRUE);
             screen.smallIcon = dialog_.GetIcon(FALSE);
             for (const auto& control : dialog_.Controls()) {

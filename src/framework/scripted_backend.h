@@ -34,7 +34,6 @@ class ScriptedBackend final : public UiBackend {
         bool shown = false;
         bool ended = false;
         CString caption;
-        bool enabled = true;
         std::map<int, Control> controls;
         std::vector<Box> openBoxes;  // the topmost last
         std::vector<Box> boxHistory;
