@@ -43,17 +43,6 @@ std::string Joined(const std::vector<std::string>& lines) {
     return text;
 }
 
-TEST(ClassifyPath, TellsFoldersFromFiles) {
-    ScratchFolder folder;
-    folder.WriteFile("d/f.txt", "x");
-    using Split = std::pair<std::u16string, std::u16string>;
-    EXPECT_EQ(ClassifyPath(folder.Wide("d").c_str()), Split(folder.Wide("d"), u""));
-    EXPECT_EQ(ClassifyPath((folder.Wide("d") + u"/").c_str()), Split(folder.Wide("d") + u"/", u""));
-    EXPECT_EQ(ClassifyPath(folder.Wide("d/f.txt").c_str()), Split(folder.Wide("d"), u"f.txt"));
-    EXPECT_EQ(ClassifyPath(folder.Wide("d/missing").c_str()), Split());
-    EXPECT_EQ(ClassifyPath(u""), Split());
-}
-
 // Folder keys order by code unit: the space before the separator, upper case before lower case,
 // a prefix before what extends it. Each folder's own entry follows its files.
 TEST(FileCollector, ModesRecordTheirEntriesInTableOrder) {

@@ -75,7 +75,7 @@ class HashingRun : public ::testing::Test {
     HashJob job_{.collector = &collector_, .digests = &digests_, .failures = {}};
 };
 
-TEST_F(HashingRun, FullRunHashesInFolderOrderAndFilesByPath) {
+TEST_F(HashingRun, HashesInFolderOrderFilesByPathAndKeepsTheRootAsGiven) {
     ScratchFolder folder;
     folder.WriteFile("x/z.txt", "abc");
     folder.WriteFile("x/a/b.txt", "");
@@ -91,10 +91,7 @@ TEST_F(HashingRun, FullRunHashesInFolderOrderAndFilesByPath) {
     EXPECT_EQ(digests_.begin()->second, u"d41d8cd98f00b204e9800998ecf8427e");
     // The failures come in hashing order: the files of x before those of x/a.
     EXPECT_EQ(job_.failures, (FailureList{folder.Wide("x/z.pipe"), folder.Wide("x/a/b.pipe")}));
-}
 
-TEST_F(HashingRun, EmptyFolderAndTrailingSeparator) {
-    ScratchFolder folder;
     folder.MakeFolder("empty");
     EXPECT_EQ(Run(folder.Wide("empty")), kWorkerRanToEnd);
     EXPECT_EQ(Notifications(), "S0 P0 ");

@@ -38,12 +38,4 @@ TEST(PathText, EscapesEveryByteThatIsNotStrictUtf8) {
     }
 }
 
-TEST(PathText, RefusesTextThatNamesNoNativePath) {
-    EXPECT_FALSE(WideToNative(std::u16string(u"a\0b", 3)));
-    EXPECT_FALSE(WideToNative(std::u16string(1, char16_t{0xD800})));  // lone high surrogate
-    EXPECT_FALSE(WideToNative(std::u16string(1, char16_t{0xDC10})));  // not an escaped byte
-    EXPECT_FALSE(WideToNative(u"x" + std::u16string(1, char16_t{0xDE00})));
-    EXPECT_EQ(WideToNative(u""), std::string());
-}
-
 }  // namespace

@@ -42,9 +42,13 @@ void SaveScreenshot(const char* name) {
     QtScript::Dialog()->grab().save(QString::fromStdString(folder + "/" + name), "PNG");
 }
 
-TEST(QtDialog, OpensAsTheTemplateSaysAndIgnoresEnterAndEscape) {
+TEST(QtDialog, AUserSessionFromOpeningToExit) {
+    ScratchFolder folder;
     ScratchFolder workingDirectory;
-    const int status = RunWithQt(workingDirectory, {}, [](QtScript& ui) {
+    folder.WriteFile("docs/a.txt", "abc");
+    const std::string slow = folder.MakeSlowWalk(18);
+    const std::string docs = folder.Path("docs");
+    const int status = RunWithQt(workingDirectory, {}, [&](QtScript& ui) {
         ASSERT_TRUE(ui.WaitUntil([] { return QtScript::Dialog() != nullptr; }));
         EXPECT_TRUE(ui.Read(IsIdle));
         ui.Read([] {
@@ -54,7 +58,6 @@ TEST(QtDialog, OpensAsTheTemplateSaysAndIgnoresEnterAndEscape) {
             EXPECT_TRUE(dialog->windowFlags() & Qt::WindowStaysOnTopHint);
             EXPECT_EQ(dialog->minimumSize(), dialog->maximumSize()) << "fixed size";
             EXPECT_FALSE(dialog->windowIcon().isNull());
-            EXPECT_EQ(QtScript::Text(IDC_TOTAL), QStringLiteral("0"));
             // The buttons' row: left to right below the folder field, none a default button;
             // the tab order is the template's.
             int left = 0;
@@ -73,21 +76,20 @@ TEST(QtDialog, OpensAsTheTemplateSaysAndIgnoresEnterAndEscape) {
 
         // Enter and Escape in the folder field and on a button do nothing.
         ui.Do([] {
-            QWidget* folder = QtScript::Control(IDC_FOLDER);
-            folder->setFocus();
-            QTest::keyClicks(folder, QStringLiteral("/x"));
-            QTest::keyClick(folder, Qt::Key_Return);
-            QTest::keyClick(folder, Qt::Key_Escape);
-            QTest::keyClick(QtScript::Control(IDC_EXIT), Qt::Key_Return);
-            QTest::keyClick(QtScript::Control(IDC_EXIT), Qt::Key_Escape);
+            QWidget* field = QtScript::Control(IDC_FOLDER);
+            field->setFocus();
+            QTest::keyClicks(field, QStringLiteral("/x"));
+            for (QWidget* target : {field, QtScript::Control(IDC_EXIT)}) {
+                QTest::keyClick(target, Qt::Key_Return);
+                QTest::keyClick(target, Qt::Key_Escape);
+            }
         });
         EXPECT_TRUE(
             ui.WaitUntil([] { return QtScript::Text(IDC_FOLDER) == QStringLiteral("/x"); }));
         EXPECT_TRUE(
             ui.Read([] { return QtScript::Dialog() != nullptr && QtScript::Box() == nullptr; }));
 
-        // Start asked under the wait cursor and answered No; then the folder chooser
-        // cancelled empties the field.
+        // Start asked under the wait cursor and answered No.
         ui.Click(IDC_START);
         ASSERT_TRUE(ui.WaitUntil([] { return QtScript::Box() != nullptr; }));
         EXPECT_TRUE(ui.Read([] {
@@ -95,54 +97,39 @@ TEST(QtDialog, OpensAsTheTemplateSaysAndIgnoresEnterAndEscape) {
                    QApplication::overrideCursor()->shape() == Qt::WaitCursor;
         }));
         ui.AnswerBox(kStartQuestion, QStringLiteral("いいえ"));
-        EXPECT_TRUE(ui.Read([] { return QApplication::overrideCursor() == nullptr; }));
-        EXPECT_TRUE(ui.Read(IsIdle));
-        ui.Click(IDC_BROWSE);
-        ASSERT_TRUE(ui.WaitUntil(
-            [] { return qobject_cast<QFileDialog*>(QApplication::activeModalWidget()); }));
-        EXPECT_EQ(ui.Read([] { return QApplication::activeModalWidget()->windowTitle(); }),
-                  QStringLiteral("ディレクトリを指定してください"));
-        ui.Do([] { QApplication::activeModalWidget()->close(); });
-        EXPECT_TRUE(ui.WaitUntil([] { return QtScript::Text(IDC_FOLDER).isEmpty(); }));
+        EXPECT_TRUE(ui.Read([] { return QApplication::overrideCursor() == nullptr && IsIdle(); }));
 
-        ui.Click(IDC_EXIT);
-        ui.AnswerBox(kExitQuestion, QStringLiteral("はい"));
-    });
-    EXPECT_EQ(status, kExitListWritten);
-}
-
-TEST(QtDialog, RunsToCompletionWithTheListOnDisk) {
-    ScratchFolder folder;
-    ScratchFolder workingDirectory;
-    folder.WriteFile("docs/a.txt", "abc");
-    const std::string slow = folder.MakeSlowWalk(18);
-    const std::string docs = folder.Path("docs");
-    const int status = RunWithQt(workingDirectory, {}, [&](QtScript& ui) {
-        ASSERT_TRUE(ui.WaitUntil([] { return QtScript::Dialog() != nullptr; }));
-        // A folder chosen in the chooser's typing field.
-        ui.Click(IDC_BROWSE);
-        ASSERT_TRUE(ui.WaitUntil(
-            [] { return qobject_cast<QFileDialog*>(QApplication::activeModalWidget()); }));
-        ui.Do([docs] {
-            auto* name = QApplication::activeModalWidget()->findChild<QLineEdit*>(
-                QStringLiteral("fileNameEdit"));
-            QTest::keyClicks(name, QString::fromStdString(docs));
-            QTest::keyClick(name, Qt::Key_Return);
-        });
-        ASSERT_TRUE(ui.WaitUntil(
-            [&] { return QtScript::Text(IDC_FOLDER) == QString::fromStdString(docs); }));
+        // The chooser cancelled empties the field; a folder typed into its name field fills it.
+        const auto choose = [&ui](const std::string& typed) {
+            ui.Click(IDC_BROWSE);
+            ASSERT_TRUE(ui.WaitUntil(
+                [] { return qobject_cast<QFileDialog*>(QApplication::activeModalWidget()); }));
+            EXPECT_EQ(ui.Read([] { return QApplication::activeModalWidget()->windowTitle(); }),
+                      QStringLiteral("ディレクトリを指定してください"));
+            ui.Do([typed] {
+                QWidget* chooser = QApplication::activeModalWidget();
+                if (typed.empty()) {
+                    chooser->close();
+                    return;
+                }
+                auto* name = chooser->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+                QTest::keyClicks(name, QString::fromStdString(typed));
+                QTest::keyClick(name, Qt::Key_Return);
+            });
+            ASSERT_TRUE(ui.WaitUntil(
+                [&] { return QtScript::Text(IDC_FOLDER) == QString::fromStdString(typed); }));
+        };
+        choose("");
+        choose(docs);
         ui.Click(IDC_START);
         ui.AnswerBox(kStartQuestion, QStringLiteral("はい"));
-        ASSERT_TRUE(ui.WaitUntil(
-            [] { return IsIdle() && QtScript::Text(IDC_TOTAL) == QStringLiteral("1"); }));
-        EXPECT_EQ(ui.Read([] { return QtScript::Text(IDC_PROCESSED); }), QStringLiteral("1"));
+        ASSERT_TRUE(ui.WaitUntil([] {
+            return IsIdle() && QtScript::Text(IDC_TOTAL) == QStringLiteral("1") &&
+                   QtScript::Text(IDC_PROCESSED) == QStringLiteral("1");
+        }));
 
-        // A long run: busy while it walks, then Cancel stops it.
-        ui.Do([slow] {
-            auto* edit = static_cast<QLineEdit*>(QtScript::Control(IDC_FOLDER));
-            edit->clear();
-            QTest::keyClicks(edit, QString::fromStdString(slow));
-        });
+        // A long run: busy while it walks, then Cancel stops it, and Exit ends the dialog.
+        choose(slow);
         ui.Click(IDC_START);
         ui.AnswerBox(kStartQuestion, QStringLiteral("はい"));
         ASSERT_TRUE(ui.WaitUntil(IsBusy));
@@ -153,7 +140,6 @@ TEST(QtDialog, RunsToCompletionWithTheListOnDisk) {
         ui.Click(IDC_CANCEL_RUN);
         ui.AnswerBox(kCancelQuestion, QStringLiteral("はい"));
         ASSERT_TRUE(ui.WaitUntil(IsIdle));
-
         ui.Click(IDC_EXIT);
         ui.AnswerBox(kExitQuestion, QStringLiteral("はい"));
     });

@@ -50,15 +50,11 @@ void WriteAll(int descriptor, const std::string& text) {
 
 CommandResult RunCommand(const std::vector<std::string>& argv,
                          const std::string& workingDirectory) {
-    int pipeEnds[2];
-    if (pipe2(pipeEnds, O_CLOEXEC) != 0)
-        throw std::runtime_error("pipe failed");
-    // stderr goes to a file: reading two pipes in turn could stall a talkative child.
-    char errorsPattern[] = "/tmp/hashwick-stderr-XXXXXX";
-    const int errors = mkostemp(errorsPattern, O_CLOEXEC);
-    if (errors < 0)
-        throw std::runtime_error("mkostemp failed");
-    unlink(errorsPattern);
+    // The child's output goes to unnamed files, read once it has ended: nothing can stall.
+    const int output = open("/tmp", O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+    const int errors = open("/tmp", O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+    if (output < 0 || errors < 0)
+        throw std::runtime_error("no temporary file");
     std::vector<char*> arguments;
     for (const std::string& argument : argv)
         arguments.push_back(const_cast<char*>(argument.c_str()));
@@ -68,23 +64,22 @@ CommandResult RunCommand(const std::vector<std::string>& argv,
     if (child < 0)
         throw std::runtime_error("fork failed");
     if (child == 0) {
-        const int empty = open("/dev/null", O_RDONLY);
-        dup2(empty, STDIN_FILENO);
-        dup2(pipeEnds[1], STDOUT_FILENO);
+        dup2(open("/dev/null", O_RDONLY), STDIN_FILENO);
+        dup2(output, STDOUT_FILENO);
         dup2(errors, STDERR_FILENO);
         if (!workingDirectory.empty() && chdir(workingDirectory.c_str()) != 0)
             _exit(126);
         execvp(arguments[0], arguments.data());
         _exit(127);
     }
-    close(pipeEnds[1]);
     CommandResult result;
-    result.output = ReadAll(pipeEnds[0]);
-    close(pipeEnds[0]);
     result.exitStatus = Wait(child);
-    lseek(errors, 0, SEEK_SET);
-    result.errors = ReadAll(errors);
-    close(errors);
+    for (const auto& [descriptor, text] :
+         {std::pair{output, &result.output}, {errors, &result.errors}}) {
+        lseek(descriptor, 0, SEEK_SET);
+        *text = ReadAll(descriptor);
+        close(descriptor);
+    }
     return result;
 }
 

@@ -42,12 +42,8 @@ QMessageBox* QtScript::Box() {
 }
 
 QString QtScript::Text(int id) {
-    QWidget* control = Control(id);
-    if (auto* edit = qobject_cast<QLineEdit*>(control))
-        return edit->text();
-    if (auto* button = qobject_cast<QAbstractButton*>(control))
-        return button->text();
-    return {};
+    auto* field = qobject_cast<QLineEdit*>(Control(id));
+    return field != nullptr ? field->text() : QString();
 }
 
 void QtScript::Click(int id) {

@@ -37,8 +37,8 @@ class QtScript {
     // The dialog's widgets, found on the GUI thread.
     static QWidget* Dialog();
     static QWidget* Control(int id);
-    static QMessageBox* Box();  // the open message box, if any
-    static QString Text(int id);
+    static QMessageBox* Box();    // the open message box, if any
+    static QString Text(int id);  // of an edit field
 
     void Click(int id);
     // Clicks the button of the open box whose text starts with the given text.
