@@ -46,6 +46,7 @@ class QtScript {
 };
 
 // Runs the application with the arguments on the calling (main) thread while the script runs;
-// returns the exit status. The working directory is a scratch folder for the lists.
+// returns the exit status once the dialog has ended. The working directory is a scratch folder for
+// the lists.
 int RunWithQt(const ScratchFolder& workingDirectory, std::vector<std::string> arguments,
               const std::function<void(QtScript&)>& script);
