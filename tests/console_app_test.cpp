@@ -66,7 +66,7 @@ TEST(ConsoleProgram, InterruptStopsTheRunWithoutAList) {
     ScratchFolder folder;
     ScratchFolder workingDirectory;
     // The interrupt comes while the walk of 2^22 paths goes on.
-    const CommandResult result = RunCommand({"timeout", "--preserve-status", "-s", "INT", "0.3",
+    const CommandResult result = RunCommand({"timeout", "--preserve-status", "-s", "INT", "1",
                                              HASHWICK_BINARY, folder.MakeSlowWalk(22)},
                                             workingDirectory.Root());
     EXPECT_EQ(result.exitStatus, 1);
