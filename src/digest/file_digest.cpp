@@ -23,22 +23,30 @@ std::u16string DigestText(const std::uint8_t (&digest)[16]) {
 }  // namespace
 
 std::u16string FileDigest(const char16_t* path) {
+    const std::atomic<bool> never{false};
+    return *FileDigest(path, never);
+}
+
+std::optional<std::u16string> FileDigest(const char16_t* path,
+                                         const std::atomic<bool>& stopRequest) {
     InputFileStream stream(path);
     if (stream.fail())
-        return {};
+        return std::u16string();
 
     std::uint8_t digest[16] = {};
     Md5Context context;
     Md5Init(context);
     alignas(std::uint32_t) std::uint8_t piece[kReadPiece];
     while (!stream.eof() && !stream.fail()) {
+        if (stopRequest.load(std::memory_order_relaxed))
+            return std::nullopt;
         std::memset(piece, 0, sizeof piece);
         stream.read(piece, sizeof piece);
         Md5Update(context, piece, static_cast<std::int32_t>(stream.gcount()));
     }
     // A read error is not the end of the file: the bytes so far are not the file's digest.
     if (stream.bad())
-        return {};
+        return std::u16string();
     Md5Final(context, digest);
     return DigestText(digest);
 }

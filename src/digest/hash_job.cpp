@@ -21,9 +21,15 @@ void HashJob::RunHashingPass() {
         }
         Report(progress, failures.size() + digests->size());
         std::u16string fullPath = folder + kPathSeparator + name;
-        std::u16string digest = FileDigest(fullPath.c_str());
-        if (!digest.empty()) {
-            digests->emplace(std::move(fullPath), std::move(digest));
+        std::optional<std::u16string> digest = FileDigest(fullPath.c_str(), stopHashing);
+        if (!digest) {
+            // Cut short by the stop: not processed, so the total comes now, as for a stop seen
+            // before the file.
+            Report(progress, collected.size());
+            break;
+        }
+        if (!digest->empty()) {
+            digests->emplace(std::move(fullPath), std::move(*digest));
         } else {
             failures.push_back(std::move(fullPath));
         }

@@ -31,9 +31,10 @@ struct HashJob {
 
     // Digests the collected files in the table's order. Calls progress with the number of files
     // processed before each file and once at the end; when it sees a stop request it first calls
-    // progress once with the number of collected files, then leaves the loop. With both tables
-    // empty at the start and N files collected, the counts are 0, 1, ..., N-1, N; after a stop
-    // seen behind k files: 0, ..., k-1, N, k.
+    // progress once with the number of collected files, then leaves the loop. A stop is also seen
+    // inside a file, which is then left unfinished and unfiled. With both tables empty at the start
+    // and N files collected, the counts are 0, 1, ..., N-1, N; after a stop seen behind k files:
+    // 0, ..., k-1, N, k, or 0, ..., k, N, k when it came while file k+1 was read.
     void RunHashingPass();
 };
 
