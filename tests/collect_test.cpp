@@ -100,8 +100,8 @@ TEST(FileCollector, UnreadableSubfolderIsSkippedAndItsSiblingsWalked) {
     EXPECT_EQ(walked, "R|\nR/open|f\nR/open|\nR/zz|k\nR/zz|\n");
 }
 
-// Links to folders on the current descent are not followed again; without that, two links to
-// "." multiply the paths until the path length runs out.
+// A link back to a folder on the current descent, or to one holding the root, is not followed:
+// its walk would repeat without end. A folder entered through a link is entered that way once.
 TEST(FileCollector, LinksAndSpecialFilesNeitherLoopNorHang) {
     ScratchFolder folder;
     ScratchFolder elsewhere;
@@ -112,12 +112,35 @@ TEST(FileCollector, LinksAndSpecialFilesNeitherLoopNorHang) {
     folder.WriteFile("sub/g", "");
     folder.MakeLink("sub/up", "..");
     folder.MakeLink("sub/self", "../sub");
+    folder.MakeLink("sub/top", "../..");
     folder.MakeLink("out", elsewhere.Root());
     folder.MakeLink("dangling", "missing");
     folder.MakeLink("loop", "loop");
     folder.MakeFifo("fifo");
-    EXPECT_EQ(Sorted(Collected(folder, {folder.Wide()}, FilesOnly)),
-              (std::vector<std::string>{"R/out|x", "R/sub|g", "R|f", "R|fifo"}));
+    folder.WriteFile("a/x", "");
+    folder.MakeLink("b/sibling", "../a");
+    folder.WriteFile("m1/p", "");
+    folder.WriteFile("m2/q", "");
+    folder.MakeLink("m1/to2", "../m2");
+    folder.MakeLink("m2/to1", "../m1");
+    EXPECT_EQ(
+        Sorted(Collected(folder, {folder.Wide()}, FilesOnly)),
+        (std::vector<std::string>{"R/a|x", "R/b/sibling|x", "R/m1/to2|q", "R/m1|p", "R/m2/to1|p",
+                                  "R/m2|q", "R/out|x", "R/sub|g", "R|f", "R|fifo"}));
+
+    // Twelve folders that each link to all the others: every folder is entered once through a
+    // link, where every path through the links would be some 10^9 paths.
+    ScratchFolder graph;
+    for (int from = 0; from < 12; ++from) {
+        graph.WriteFile("g" + std::to_string(from) + "/f", "");
+        for (int to = 0; to < 12; ++to) {
+            if (to != from) {
+                graph.MakeLink("g" + std::to_string(from) + "/to" + std::to_string(to),
+                               graph.Path("g" + std::to_string(to)));
+            }
+        }
+    }
+    EXPECT_EQ(Collected(graph, {graph.Wide()}, FilesOnly).size(), 24u);
 }
 
 TEST(FileCollector, NamesThatAreNotUtf8AreCollected) {

@@ -3,6 +3,7 @@
 
 #include <atomic>
 #include <map>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -22,8 +23,10 @@ enum CollectMode : int {
 };
 
 // (folder, empty) for a folder, the path unchanged; (text before the last separator, text after
-// it) for anything else; (empty, empty) when the path's attributes cannot be read.
-std::pair<std::u16string, std::u16string> ClassifyPath(const char16_t* path);
+// it) for anything else; (empty, empty) when the path's attributes cannot be read. The attributes
+// themselves are stored where asked for.
+std::pair<std::u16string, std::u16string> ClassifyPath(const char16_t* path,
+                                                       DWORD* attributes = nullptr);
 
 struct FileCollector {
     std::vector<std::u16string> roots;
@@ -37,11 +40,21 @@ struct FileCollector {
     void Collect(int collectMode);
 
     // Records the entries for the path and everything below it. False when the path cannot be
-    // classified or, being a folder, cannot be enumerated or lies on the current descent already.
+    // classified or, being a folder, cannot be enumerated, lies on the current descent already,
+    // or is reached through a link a second time.
     bool WalkPath(const std::u16string& path);
 
   private:
-    // The folders whose enumerations are open, outermost first. A folder reached again through a
-    // link while it is open is not descended into: its walk would repeat without end.
+    // The folders that hold the root, then those whose enumerations are open, outermost first. A
+    // folder reached again through a link while it is open is not descended into: its walk would
+    // repeat without end.
     std::vector<FolderIdentity> descent_;
+    // The folders this walk entered through a link. Each is entered that way once only: links
+    // that fan out (one folder linking to many that link back) would otherwise multiply the paths
+    // beyond any bound. A folder reached by its real path is always walked.
+    std::set<FolderIdentity> enteredThroughLink_;
+    // Cleared while the entries of a folder of the kernel's interface file systems (/proc, /sys)
+    // are walked: their links lead to live kernel objects (a process's working folder, a device)
+    // rather than to folders of the tree.
+    bool followLinks_ = true;
 };

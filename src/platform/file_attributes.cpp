@@ -7,7 +7,14 @@
 DWORD GetFileAttributesW(LPCWSTR path) {
     const std::optional<std::string> native = WideToNative(path);
     struct stat status {};
-    if (!native || stat(native->c_str(), &status) != 0)
+    if (!native || lstat(native->c_str(), &status) != 0)
         return INVALID_FILE_ATTRIBUTES;
-    return S_ISDIR(status.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;
+    // Most paths are no links, and for those the one query answers everything.
+    DWORD link = 0;
+    if (S_ISLNK(status.st_mode)) {
+        if (stat(native->c_str(), &status) != 0)
+            return INVALID_FILE_ATTRIBUTES;
+        link = FILE_ATTRIBUTE_REPARSE_POINT;
+    }
+    return link | (S_ISDIR(status.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL);
 }

@@ -3,11 +3,13 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <string_view>
 
+#include "platform/kernel_file_systems.h"
 #include "platform/path_text.h"
 
 namespace {
@@ -15,6 +17,7 @@ namespace {
 struct FindState {
     DIR* folder = nullptr;
     FolderIdentity identity;
+    bool kernelInterface = false;
 };
 
 constexpr std::u16string_view kEveryEntry = u"*.*";
@@ -46,7 +49,8 @@ HANDLE FindFirstFileW(LPCWSTR pattern, WIN32_FIND_DATAW* findData) {
     if (descriptor < 0)
         return INVALID_HANDLE_VALUE;
     struct stat status {};
-    if (fstat(descriptor, &status) != 0) {
+    struct statfs system {};
+    if (fstat(descriptor, &status) != 0 || fstatfs(descriptor, &system) != 0) {
         close(descriptor);
         return INVALID_HANDLE_VALUE;
     }
@@ -59,7 +63,9 @@ HANDLE FindFirstFileW(LPCWSTR pattern, WIN32_FIND_DATAW* findData) {
         closedir(folder);
         return INVALID_HANDLE_VALUE;
     }
-    return new FindState{folder, {status.st_dev, status.st_ino}};
+    return new FindState{folder,
+                         {status.st_dev, status.st_ino},
+                         IsKernelInterfaceFileSystem(static_cast<unsigned long>(system.f_type))};
 }
 
 BOOL FindNextFileW(HANDLE find, WIN32_FIND_DATAW* findData) {
@@ -77,4 +83,44 @@ BOOL FindClose(HANDLE find) {
 
 FolderIdentity GetFindFolderIdentity(HANDLE find) {
     return static_cast<FindState*>(find)->identity;
+}
+
+bool IsKernelInterfaceFolder(HANDLE find) {
+    return static_cast<FindState*>(find)->kernelInterface;
+}
+
+std::vector<FolderIdentity> GetEnclosingFolderIdentities(LPCWSTR folder) {
+    std::vector<FolderIdentity> enclosing;
+    const std::optional<std::string> native = WideToNative(folder);
+    if (!native)
+        return enclosing;
+    // Climbing by ".." from the open folder follows the real parents, across mount points too;
+    // a path-only access needs no permission to read the folders.
+    constexpr int kPathOnly = O_PATH | O_DIRECTORY | O_CLOEXEC;
+    int current = open(native->empty() ? "." : native->c_str(), kPathOnly);
+    struct stat status {};
+    if (current < 0 || fstat(current, &status) != 0) {
+        if (current >= 0)
+            close(current);
+        return enclosing;
+    }
+    FolderIdentity below{status.st_dev, status.st_ino};
+    for (;;) {
+        const int parent = openat(current, "..", kPathOnly);
+        close(current);
+        if (parent < 0 || fstat(parent, &status) != 0) {
+            if (parent >= 0)
+                close(parent);
+            return enclosing;
+        }
+        const FolderIdentity identity{status.st_dev, status.st_ino};
+        // The root is its own parent.
+        if (identity == below) {
+            close(parent);
+            return enclosing;
+        }
+        enclosing.push_back(identity);
+        below = identity;
+        current = parent;
+    }
 }

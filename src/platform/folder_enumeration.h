@@ -1,8 +1,10 @@
 // Enumeration of a folder's entries by name, one at a time.
 #pragma once
 
+#include <compare>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/win_types.h"
 
@@ -28,7 +30,15 @@ BOOL FindClose(HANDLE find);
 struct FolderIdentity {
     std::uint64_t device = 0;
     std::uint64_t inode = 0;
-    bool operator==(const FolderIdentity&) const = default;
+    auto operator<=>(const FolderIdentity&) const = default;
 };
 
 FolderIdentity GetFindFolderIdentity(HANDLE find);
+
+// Whether the enumerated folder belongs to one of the kernel's interface file systems (/proc,
+// /sys), whose links lead to live kernel objects rather than to folders of a tree.
+bool IsKernelInterfaceFolder(HANDLE find);
+
+// The folders that hold the given folder, from its parent up to the file system's root, as they
+// really are: a link on the way counts where it leads. Empty when the folder cannot be opened.
+std::vector<FolderIdentity> GetEnclosingFolderIdentities(LPCWSTR folder);

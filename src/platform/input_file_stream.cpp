@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -9,7 +10,9 @@
 #include <cstring>
 #include <optional>
 #include <string>
+#include <unordered_map>
 
+#include "platform/kernel_file_systems.h"
 #include "platform/path_text.h"
 
 namespace {
@@ -18,11 +21,27 @@ namespace {
 constexpr std::size_t kLargestBuffer = 64 * 1024;
 constexpr std::size_t kSmallestBuffer = 4 * 1024;
 
+// Whether the file lies on one of the kernel's interface file systems, which are read like
+// devices: never. Asked once per file system and thread.
+bool IsKernelInterface(const std::string& path, dev_t device) {
+    thread_local std::unordered_map<dev_t, bool> known;
+    if (const auto found = known.find(device); found != known.end())
+        return found->second;
+    struct statfs system {};
+    if (statfs(path.c_str(), &system) != 0)
+        return true;
+    const bool kernel = IsKernelInterfaceFileSystem(static_cast<unsigned long>(system.f_type));
+    known.emplace(device, kernel);
+    return kernel;
+}
+
 // The file's descriptor, or -1. The type is checked before the open as well as after it: opening
 // some devices has effects of its own, and a FIFO without a writer would not deliver an end.
 int OpenRegularFile(const std::string& path, struct stat& status) {
-    if (stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode))
+    if (stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode) ||
+        IsKernelInterface(path, status.st_dev)) {
         return -1;
+    }
     const dev_t device = status.st_dev;
     const ino_t inode = status.st_ino;
     const int descriptor = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);

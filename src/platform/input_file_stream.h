@@ -1,6 +1,7 @@
 // A byte input stream on a file named by a wide path, with the state tests of a standard stream.
 //
-// Only regular files open: a folder, FIFO, socket or device fails at once, so no open blocks and
+// Only regular files that hold stored data open: a folder, FIFO, socket or device fails at once,
+// and so does a file of the kernel's interface file systems (/proc, /sys), so no open blocks and
 // no read runs forever. The open locks nobody out (the file system takes no locks). Reads go
 // through the stream's own buffer, so callers may read in small pieces.
 #pragma once

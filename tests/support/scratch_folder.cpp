@@ -8,6 +8,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <stdexcept>
 
 #include "platform/path_text.h"
@@ -56,6 +57,11 @@ void ScratchFolder::MakeParents(std::string_view relative) const {
     fs::create_directories(fs::path(Path(relative)).parent_path());
 }
 
+std::string ScratchFolder::ReadFile(std::string_view relative) const {
+    std::ifstream in(Path(relative), std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
 void ScratchFolder::WriteFile(std::string_view relative, std::string_view bytes) const {
     MakeParents(relative);
     std::ofstream out(Path(relative), std::ios::binary | std::ios::trunc);
@@ -82,15 +88,12 @@ void ScratchFolder::SetMode(std::string_view relative, unsigned mode) const {
 }
 
 std::string ScratchFolder::MakeSlowWalk(int levels) const {
-    const auto level = [](int number) { return "levels/" + std::to_string(number); };
-    for (int number = 1; number <= levels; ++number)
-        MakeFolder(level(number));
-    WriteFile(level(levels) + "/bottom", "");
-    for (int number = 0; number < levels; ++number) {
-        const std::string here = number == 0 ? "slow" : level(number);
-        MakeLink(here + "/a", Path(level(number + 1)));
-        MakeLink(here + "/b", Path(level(number + 1)));
+    std::string chain = "chain";
+    for (int level = 1; level <= levels; ++level) {
+        chain += "/d";
+        MakeLink("slow/" + std::to_string(level), Path(chain));
     }
+    WriteFile(chain + "/bottom", "");
     return Path("slow");
 }
 

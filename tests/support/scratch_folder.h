@@ -16,14 +16,17 @@ class ScratchFolder {
     std::string Path(std::string_view relative) const;
     std::u16string Wide(std::string_view relative = {}) const;
 
+    // The bytes of a file; empty when it cannot be read.
+    std::string ReadFile(std::string_view relative) const;
     // Each creates the missing folders on the way.
     void WriteFile(std::string_view relative, std::string_view bytes) const;
     void MakeFolder(std::string_view relative) const;
     void MakeLink(std::string_view relative, const std::string& target) const;
     void MakeFifo(std::string_view relative) const;
     void SetMode(std::string_view relative, unsigned mode) const;
-    // A folder whose walk takes long: each of the levels holds two links to the next level's
-    // folder, so 2^levels paths lead to the bottom. Gives its path.
+    // A folder whose walk takes long although it holds one file: links to each folder of a chain
+    // of nested folders, so that the walk passes the chain's deep end once per link. Gives its
+    // path.
     std::string MakeSlowWalk(int levels) const;
 
   private:
