@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <thread>
 
 #include "digest/worker.h"
@@ -11,37 +9,13 @@
 #include "report/list_writer.h"
 #include "support/processes.h"
 #include "support/scratch_folder.h"
+#include "support/texts.h"
 
 namespace {
 
-// The fixed texts of a list in code page 932.
-const std::string kRule = "#------------------------------------------";
-const std::string kDoubleRule = "#==========================================";
-const std::string kFailureTitle =  // ### ＭＤ５生成がエラーになったもの
-    "### \x82\x6c\x82\x63\x82\x54\x90\xb6\x90\xac\x82\xaa\x83\x47\x83\x89\x81\x5b\x82\xc9\x82\xc8"
-    "\x82\xc1\x82\xbd\x82\xe0\x82\xcc";
-const std::string kWalk = "# \x83\x78\x83\x4e\x83\x5e\x90\xb6\x90\xac\x82\xcd";  // # ベクタ生成は
-const std::string kHash = "# MD5\x8c\x76\x8e\x5a\x82\xcd";                       // # MD5計算は
-const std::string kSeconds = "\x95\x62\x82\xc5\x82\xb7";                         // 秒です
-const std::string kOf = ")\x83\x74\x83\x40\x83\x43\x83\x8b\x92\x86(";  // )ファイル中(
-const std::string kProcessed =  // )ファイル処理しました
-    ")\x83\x74\x83\x40\x83\x43\x83\x8b\x8f\x88\x97\x9d\x82\xb5\x82\xdc\x82\xb5\x82\xbd";
-
-std::string Lines(std::initializer_list<std::string> lines) {
-    std::string text;
-    for (const std::string& line : lines)
-        text += line + "\r\n";
-    return text;
-}
-
-std::string ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 std::string ListIn(const ScratchFolder& folder, const ListFileResult& result) {
     EXPECT_TRUE(result.written) << *WideToNative(result.reason);
-    return ReadBytes(folder.Path(*WideToNative(result.fileName)));
+    return folder.ReadFile(*WideToNative(result.fileName));
 }
 
 TEST(ListFileName, IsTheLastComponentWithoutExtensionOrTheDrive) {
@@ -59,8 +33,6 @@ TEST(ListFileName, IsTheLastComponentWithoutExtensionOrTheDrive) {
         {u"\\\\server\\share\\", u"Hashwick_.txt"},
         {u"/home/user/写真", u"Hashwick_写真.txt"},
         {u"/srv/data/", u"Hashwick_.txt"},
-        {u"/", u"Hashwick_.txt"},
-        {u"relative", u"Hashwick_relative.txt"},
         {u"", u"Hashwick_.txt"},
     };
     for (const auto& [root, name] : cases)
@@ -80,85 +52,116 @@ TEST(ListWriter, WritesTheDocumentedExampleByteForByte) {
               Lines({"# C:\\work\\docs(3)", kDoubleRule,
                      "C:\\work\\docs\\a.txt\t900150983cd24fb0d6963f7d28e17f72",
                      "C:\\work\\docs\\empty.dat\td41d8cd98f00b204e9800998ecf8427e",
-                     kRule + kFailureTitle, "# C:\\work\\docs\\locked.bin", kRule,
-                     kWalk + "0.1" + kSeconds, kHash + "2.3" + kSeconds}));
+                     kRule + kFailureTitle, "# C:\\work\\docs\\locked.bin", kRule}) +
+                  Timing("0.1", "2.3"));
 }
 
-TEST(ListWriter, EmptyStoppedAndFailureOnlyRuns) {
-    ScratchFolder folder;
-    const std::u16string root = u"/data/set";
-    EXPECT_EQ(ListIn(folder, WriteDigestList(root, 0, {}, {}, 5, 5, 5, folder.Wide())),
-              Lines({"# /data/set(0)", kDoubleRule, kRule, kWalk + "0.0" + kSeconds,
-                     kHash + "0.0" + kSeconds}));
-
-    const DigestTable one = {{u"/data/set/a", u"0cc175b9c0f1b6a831c399e269772661"}};
-    EXPECT_EQ(ListIn(folder, WriteDigestList(root, 3, one, {}, 0, 120, 61120, folder.Wide())),
-              Lines({"# /data/set(3)", kDoubleRule, "/data/set/a\t0cc175b9c0f1b6a831c399e269772661",
-                     kRule, kWalk + "0.1" + kSeconds, kHash + "61.0" + kSeconds, kRule,
-                     "# (3" + kOf + "1" + kProcessed}));
-    EXPECT_EQ(ListIn(folder, WriteDigestList(root, 1234, {}, {}, 0, 0, 0, folder.Wide())),
-              Lines({"# /data/set(1234)", kDoubleRule, kRule, kWalk + "0.0" + kSeconds,
-                     kHash + "0.0" + kSeconds, kRule, "# (1234" + kOf + "0" + kProcessed}));
-
-    const FailureList failed = {u"/data/set/z", u"/data/set/b"};
-    EXPECT_EQ(ListIn(folder, WriteDigestList(root, 2, {}, failed, 0, 0, 0, folder.Wide())),
-              Lines({"# /data/set(2)", kDoubleRule, kRule + kFailureTitle, "# /data/set/z",
-                     "# /data/set/b", kRule, kWalk + "0.0" + kSeconds, kHash + "0.0" + kSeconds}));
-}
-
-TEST(ListWriter, TickDifferencesAreSignedAndWrap) {
-    ScratchFolder folder;
-    // A later tick below the earlier one gives a negative time.
-    const std::string list =
-        ListIn(folder, WriteDigestList(u"t", 0, {}, {}, 1000, 750, 750, folder.Wide()));
-    EXPECT_NE(list.find(kWalk + "-0.2" + kSeconds + "\r\n"), std::string::npos) << list;
-    // 100 ticks across the point where the count wraps to negative.
+// Empty, stopped and failure-only runs; tick differences that are negative or cross the point
+// where the tick wraps; names with characters outside the code page and with line breaks.
+TEST(ListWriter, LayoutsByteForByte) {
+    struct Case {
+        std::int32_t collected;
+        DigestTable digests;
+        FailureList failures;
+        Tick start, walkEnd, hashEnd;
+        std::string expected;
+    };
+    const std::string a = "/d/a\t0cc175b9c0f1b6a831c399e269772661";
     const Tick beforeWrap = 2147483647 - 49;
     const Tick afterWrap = -2147483647 - 1 + 50;
-    const std::string wrapped = ListIn(
-        folder, WriteDigestList(u"t", 0, {}, {}, beforeWrap, beforeWrap, afterWrap, folder.Wide()));
-    EXPECT_NE(wrapped.find(kHash + "0.1" + kSeconds + "\r\n"), std::string::npos) << wrapped;
-}
-
-TEST(ListWriter, CharactersOutsideTheCodePageBecomeQuestionMarks) {
+    const std::u16string outside = u"/d/m😀한" + std::u16string(1, char16_t{0xDCE9}) + u"ファイル";
+    const Case cases[] = {
+        {0, {}, {}, 5, 5, 5, Lines({"# /d(0)", kDoubleRule, kRule}) + Timing("0.0", "0.0")},
+        {3,
+         {{u"/d/a", u"0cc175b9c0f1b6a831c399e269772661"}},
+         {},
+         0,
+         120,
+         61120,
+         Lines({"# /d(3)", kDoubleRule, a, kRule}) + Timing("0.1", "61.0") +
+             Lines({kRule, "# (3" + kOf + "1" + kProcessed})},
+        {1234,
+         {},
+         {},
+         0,
+         0,
+         0,
+         Lines({"# /d(1234)", kDoubleRule, kRule}) + Timing("0.0", "0.0") +
+             Lines({kRule, "# (1234" + kOf + "0" + kProcessed})},
+        {2,
+         {},
+         {u"/d/z", u"/d/b"},
+         1000,
+         750,
+         750,
+         Lines({"# /d(2)", kDoubleRule, kRule + kFailureTitle, "# /d/z", "# /d/b", kRule}) +
+             Timing("-0.2", "0.0")},
+        {3,
+         {{u"/d/a", u"0cc175b9c0f1b6a831c399e269772661"},
+          {outside, u"d41d8cd98f00b204e9800998ecf8427e"},
+          {u"/d/line\nbreak\r\x01tab\t", u"900150983cd24fb0d6963f7d28e17f72"}},
+         {},
+         0,
+         beforeWrap,
+         afterWrap,
+         Lines({"# /d(3)", kDoubleRule, a, "/d/line?break??tab\t\t900150983cd24fb0d6963f7d28e17f72",
+                "/d/m???\x83\x74\x83\x40\x83\x43\x83\x8b\td41d8cd98f00b204e9800998ecf8427e",
+                kRule}) +
+             Timing("2147483.6", "0.1")},
+    };
     ScratchFolder folder;
-    const std::u16string odd = u"/d/m😀한" + std::u16string(1, char16_t{0xDCE9}) + u"ファイル";
-    const DigestTable digests = {{u"/d/a", u"0cc175b9c0f1b6a831c399e269772661"},
-                                 {odd, u"d41d8cd98f00b204e9800998ecf8427e"},
-                                 {u"/d/z", u"900150983cd24fb0d6963f7d28e17f72"}};
-    EXPECT_EQ(ListIn(folder, WriteDigestList(u"/d", 3, digests, {}, 0, 0, 0, folder.Wide())),
-              Lines({"# /d(3)", kDoubleRule, "/d/a\t0cc175b9c0f1b6a831c399e269772661",
-                     "/d/m???\x83\x74\x83\x40\x83\x43\x83\x8b\td41d8cd98f00b204e9800998ecf8427e",
-                     "/d/z\t900150983cd24fb0d6963f7d28e17f72", kRule, kWalk + "0.0" + kSeconds,
-                     kHash + "0.0" + kSeconds}));
+    for (const Case& each : cases) {
+        EXPECT_EQ(
+            ListIn(folder, WriteDigestList(u"/d", each.collected, each.digests, each.failures,
+                                           each.start, each.walkEnd, each.hashEnd, folder.Wide())),
+            each.expected);
+    }
 }
 
-TEST(ListWriter, AFailedWriteReportsWhyAndKeepsTheOldList) {
+// The old list stays as it was when a folder of its name is in the way, when a read-only file of
+// its name is, and when the folder may not be written.
+TEST(ListWriter, AListThatCannotBeWrittenLeavesTheOldOneAndSaysWhy) {
     ScratchFolder folder;
     folder.MakeFolder("Hashwick_blocked.txt");
     ListFileResult result = WriteDigestList(u"/x/blocked", 0, {}, {}, 0, 0, 0, folder.Wide());
     EXPECT_FALSE(result.written);
     EXPECT_EQ(result.fileName, u"Hashwick_blocked.txt");
     EXPECT_EQ(result.reason, u"同じ名前のフォルダがあります。");
-    EXPECT_TRUE(std::filesystem::is_directory(folder.Path("Hashwick_blocked.txt")));
 
+    folder.WriteFile("Hashwick_kept.txt", "read-only list");
+    folder.SetMode("Hashwick_kept.txt", 0444);
+    folder.WriteFile("Hashwick_owned.txt", "root's list");
+    folder.SetMode(".", 0777);
     folder.WriteFile("out/Hashwick_set.txt", "old list");
     folder.SetMode("out", 0555);
     const std::string unprivileged = RunUnprivileged([&] {
-        const ListFileResult denied =
-            WriteDigestList(u"/x/set", 0, {}, {}, 0, 0, 0, folder.Wide("out"));
-        return (denied.written ? "written " : "refused ") + *WideToNative(denied.reason);
+        std::string reasons;
+        for (const char16_t* root : {u"/x/set", u"/x/kept", u"/x/owned"}) {
+            const ListFileResult denied = WriteDigestList(
+                root, 0, {}, {}, 0, 0, 0,
+                root == std::u16string(u"/x/set") ? folder.Wide("out") : folder.Wide());
+            reasons +=
+                (denied.written ? "written " : "refused ") + *WideToNative(denied.reason) + "\n";
+        }
+        return reasons;
     });
-    EXPECT_EQ(unprivileged, "refused 書き込みが許可されていません。");
-    EXPECT_EQ(ReadBytes(folder.Path("out/Hashwick_set.txt")), "old list");
+    EXPECT_EQ(unprivileged,
+              "refused 書き込みが許可されていません。\n"
+              "refused 同じ名前の読み取り専用ファイルがあります。\n"
+              "refused 同じ名前の読み取り専用ファイルがあります。\n");
+    result = WriteDigestList(u"/x/kept", 0, {}, {}, 0, 0, 0, folder.Wide());
+    EXPECT_EQ(result.reason, u"同じ名前の読み取り専用ファイルがあります。") << "also for root";
+    EXPECT_EQ(folder.ReadFile("out/Hashwick_set.txt"), "old list");
+    EXPECT_EQ(folder.ReadFile("Hashwick_kept.txt"), "read-only list");
+    EXPECT_EQ(folder.ReadFile("Hashwick_owned.txt"), "root's list");
 
     folder.SetMode("out", 0755);
     result = WriteDigestList(u"/x/set", 0, {}, {}, 0, 0, 0, folder.Wide("out"));
     EXPECT_TRUE(result.written);
-    EXPECT_TRUE(ReadBytes(folder.Path("out/Hashwick_set.txt")).starts_with("# /x/set(0)\r\n"));
+    EXPECT_TRUE(folder.ReadFile("out/Hashwick_set.txt").starts_with("# /x/set(0)\r\n"));
     // Nothing but the lists is left behind.
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path("out")), {}), 1);
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Root()), {}), 2);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Root()), {}), 4);
 }
 
 // A folder in, a list file out.
@@ -181,12 +184,12 @@ TEST(ListWriter, ListsARealRunByteForByte) {
         job.failures, 0, 0, 0, output.Wide());
     EXPECT_EQ(result.fileName, u"Hashwick_docs.txt");
     const std::string root = folder.Path("docs");
-    EXPECT_EQ(
-        ListIn(output, result),
-        Lines({"# " + root + "(4)", kDoubleRule, root + "/a.txt\t900150983cd24fb0d6963f7d28e17f72",
-               root + "/empty.dat\td41d8cd98f00b204e9800998ecf8427e",
-               root + "/sub/b\t0cc175b9c0f1b6a831c399e269772661", kRule + kFailureTitle,
-               "# " + root + "/pipe", kRule, kWalk + "0.0" + kSeconds, kHash + "0.0" + kSeconds}));
+    EXPECT_EQ(ListIn(output, result), Lines({"# " + root + "(4)", kDoubleRule,
+                                             root + "/a.txt\t900150983cd24fb0d6963f7d28e17f72",
+                                             root + "/empty.dat\td41d8cd98f00b204e9800998ecf8427e",
+                                             root + "/sub/b\t0cc175b9c0f1b6a831c399e269772661",
+                                             kRule + kFailureTitle, "# " + root + "/pipe", kRule}) +
+                                          Timing("0.0", "0.0"));
 }
 
 }  // namespace

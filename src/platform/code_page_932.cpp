@@ -3,13 +3,14 @@
 #include <iconv.h>
 
 #include <cerrno>
-#include <stdexcept>
 
 namespace {
 
 iconv_t Converter(void* handle) {
     return static_cast<iconv_t>(handle);
 }
+
+void* const kNoConverter = reinterpret_cast<void*>(-1);
 
 bool IsHighSurrogate(char16_t unit) {
     return unit >= 0xD800 && unit <= 0xDBFF;
@@ -20,17 +21,20 @@ bool IsLowSurrogate(char16_t unit) {
 
 }  // namespace
 
-CodePage932Encoder::CodePage932Encoder() : converter_(iconv_open("CP932", "UTF-16LE")) {
-    if (converter_ == reinterpret_cast<void*>(-1)) {
-        throw std::runtime_error("the C library cannot convert to code page 932");
-    }
-}
+CodePage932Encoder::CodePage932Encoder() : converter_(iconv_open("CP932", "UTF-16LE")) {}
 
 CodePage932Encoder::~CodePage932Encoder() {
-    iconv_close(Converter(converter_));
+    if (Usable())
+        iconv_close(Converter(converter_));
+}
+
+bool CodePage932Encoder::Usable() const {
+    return converter_ != kNoConverter;
 }
 
 void CodePage932Encoder::Append(std::string& out, std::u16string_view text) {
+    if (!Usable())
+        return;
     // ASCII is the same single byte in code page 932, and most paths are ASCII.
     std::size_t i = 0;
     while (i < text.size()) {

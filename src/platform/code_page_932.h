@@ -7,13 +7,17 @@
 
 class CodePage932Encoder {
   public:
+    // A C library without the code page's table leaves the encoder unusable (see Usable).
     CodePage932Encoder();
     ~CodePage932Encoder();
     CodePage932Encoder(const CodePage932Encoder&) = delete;
     CodePage932Encoder& operator=(const CodePage932Encoder&) = delete;
 
+    bool Usable() const;
+
     // Appends the text's bytes. A character the code page cannot represent (an emoji, Hangul, a
     // lone surrogate) becomes one "?" per code point, and the rest of the text still follows.
+    // An unusable encoder appends nothing.
     void Append(std::string& out, std::u16string_view text);
 
   private:

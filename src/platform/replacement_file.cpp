@@ -1,6 +1,7 @@
 #include "platform/replacement_file.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -22,6 +23,18 @@ std::string TemporaryName(const std::string& target, unsigned attempt) {
            std::to_string(attempt) + ".tmp";
 }
 
+// An earlier file of the name that is read-only, to everyone or to this user, is in the way: the
+// rename would replace it regardless, since only the folder's permissions count for a rename.
+bool ReadOnlyFileInTheWay(const std::string& target) {
+    struct stat status {};
+    if (stat(target.c_str(), &status) != 0 || S_ISDIR(status.st_mode))
+        return false;
+    const bool noWriteBit = (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+    return noWriteBit || faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0;
+}
+
+constexpr std::u16string_view kReadOnlyInTheWay = u"同じ名前の読み取り専用ファイルがあります。";
+
 }  // namespace
 
 ReplacementFile::ReplacementFile(std::u16string_view path) {
@@ -41,6 +54,9 @@ ReplacementFile::ReplacementFile(std::u16string_view path) {
             return;
         }
     }
+    // Known before anything is written; checked again before the rename.
+    if (ReadOnlyFileInTheWay(target_))
+        Fail(kReadOnlyInTheWay);
 }
 
 ReplacementFile::~ReplacementFile() {
@@ -51,8 +67,14 @@ ReplacementFile::~ReplacementFile() {
 }
 
 bool ReplacementFile::Fail(int code) {
-    if (errorCode_ == 0)
-        errorCode_ = code;
+    return Fail(SystemErrorText(code));
+}
+
+bool ReplacementFile::Fail(std::u16string_view reason) {
+    if (!failed_) {
+        failed_ = true;
+        reason_ = reason;
+    }
     return false;
 }
 
@@ -82,12 +104,10 @@ bool ReplacementFile::Commit() {
     descriptor_ = -1;
     if (close(descriptor) != 0)
         return Fail(errno);
+    if (ReadOnlyFileInTheWay(target_))
+        return Fail(kReadOnlyInTheWay);
     if (rename(temporary_.c_str(), target_.c_str()) != 0)
         return Fail(errno);
     committed_ = true;
     return true;
-}
-
-std::u16string ReplacementFile::Reason() const {
-    return errorCode_ == 0 ? u"" : SystemErrorText(errorCode_);
 }

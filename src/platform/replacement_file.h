@@ -1,6 +1,7 @@
 // A file that replaces another of the same name only once it is complete: the bytes go to a new
 // file beside the target, which is renamed over the target when everything has been written.
-// Until then, and for good if anything fails, an earlier file of that name stays as it was.
+// Until then, and for good if anything fails, an earlier file of that name stays as it was. A
+// read-only file of that name is never replaced.
 #pragma once
 
 #include <string>
@@ -16,15 +17,17 @@ class ReplacementFile {
     // False once anything failed; the first failure's reason is kept.
     bool Write(std::string_view bytes);
     bool Commit();
-    bool Failed() const { return errorCode_ != 0; }
-    std::u16string Reason() const;
+    bool Failed() const { return failed_; }
+    const std::u16string& Reason() const { return reason_; }
 
   private:
     bool Fail(int code);
+    bool Fail(std::u16string_view reason);
 
     std::string target_;
     std::string temporary_;
     int descriptor_ = -1;
-    int errorCode_ = 0;
+    bool failed_ = false;
+    std::u16string reason_;
     bool committed_ = false;
 };

@@ -2,20 +2,20 @@
 
 #include <charconv>
 
-#include "platform/code_page_932.h"
 #include "platform/path_text.h"
 #include "platform/replacement_file.h"
 #include "report/list_file_name.h"
+#include "report/list_text.h"
 
 namespace {
 
-constexpr std::u16string_view kLineEnd = u"\r\n";
 constexpr std::u16string_view kDoubleRule = u"#==========================================";
 constexpr std::u16string_view kRule = u"#------------------------------------------";
 constexpr std::u16string_view kFailureTitle = u"### ＭＤ５生成がエラーになったもの";
 constexpr std::u16string_view kWalkLabel = u"ベクタ生成は";
 constexpr std::u16string_view kHashLabel = u"MD5計算は";
 constexpr std::size_t kFlushSize = 64 * 1024;
+constexpr std::u16string_view kNoCodePage = u"コードページ932に変換できません。";
 
 std::u16string Count(std::int64_t value) {
     char digits[24];
@@ -28,10 +28,12 @@ class ListOutput {
   public:
     explicit ListOutput(ReplacementFile& file) : file_(file) {}
 
+    bool Usable() const { return encoder_.Usable(); }
+
     void Line(std::initializer_list<std::u16string_view> parts) {
         for (std::u16string_view part : parts)
             encoder_.Append(bytes_, part);
-        encoder_.Append(bytes_, kLineEnd);
+        bytes_.append("\r\n");
         if (bytes_.size() >= kFlushSize)
             Flush();
     }
@@ -43,7 +45,7 @@ class ListOutput {
 
   private:
     ReplacementFile& file_;
-    CodePage932Encoder encoder_;
+    ListTextEncoder encoder_;
     std::string bytes_;
 };
 
@@ -71,6 +73,10 @@ ListFileResult WriteDigestList(const std::u16string& root, std::int32_t collecte
     ReplacementFile file(folder.empty() ? result.fileName
                                         : folder + kPathSeparator + result.fileName);
     ListOutput out(file);
+    if (!out.Usable()) {
+        result.reason = kNoCodePage;
+        return result;
+    }
 
     const std::int64_t processed = static_cast<std::int64_t>(digests.size() + failures.size());
     out.Line({u"# ", root, u"(", Count(collectedCount), u")"});
