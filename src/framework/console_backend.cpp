@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 
 #include "framework/dialog.h"
 #include "framework/message_pump.h"
@@ -127,14 +128,20 @@ void ConsoleBackend::WatchSignals() {
     const sigset_t signals = CloseSignals();
     const timespec pollInterval{0, 100'000'000};
     while (!stopWatching_) {
-        if (sigtimedwait(&signals, nullptr, &pollInterval) < 0)
+        const int signal = sigtimedwait(&signals, nullptr, &pollInterval);
+        if (signal < 0)
             continue;
-        queue_->PostInvoke([] {
+        queue_->PostInvoke([signal] {
             CWinApp* app = AfxGetApp();
-            if (app != nullptr && app->m_pMainWnd != nullptr &&
-                app->m_pMainWnd->IsWindowEnabled()) {
-                app->m_pMainWnd->SendMessage(WM_CLOSE);
-            }
+            CWnd* window = app != nullptr ? app->m_pMainWnd : nullptr;
+            if (window == nullptr || !window->IsWindowEnabled())
+                return;
+            // Whoever stopped the run learns why there is no list.
+            const std::string name = sigabbrev_np(signal) != nullptr ? sigabbrev_np(signal) : "";
+            const CString text =
+                u"シグナル SIG" + NativeToWide(name) + u" を受けたため中断しました。";
+            window->MessageBox(text.c_str(), nullptr, MB_OK | MB_ICONERROR);
+            window->SendMessage(WM_CLOSE);
         });
     }
 }

@@ -16,6 +16,14 @@ const std::vector<IconImage>* ResourceModule::FindIcon(UINT id) const {
     return nullptr;
 }
 
+CString ResourceModule::FindString(UINT id) const {
+    for (const auto& [stringId, text] : strings) {
+        if (stringId == id)
+            return text;
+    }
+    return {};
+}
+
 HICON IconHandle(UINT id) {
     return reinterpret_cast<HICON>(static_cast<std::uintptr_t>(id));
 }

@@ -55,12 +55,18 @@ struct IconImage {
     std::span<const unsigned char> png;
 };
 
+// The string that names the application, in captions and box titles.
+constexpr UINT AFX_IDS_APP_TITLE = 0xE000;
+
 struct ResourceModule {
     std::vector<std::pair<UINT, const DialogTemplate*>> dialogs;
     std::vector<std::pair<UINT, std::vector<IconImage>>> icons;
+    std::vector<std::pair<UINT, const char16_t*>> strings;
 
     const DialogTemplate* FindDialog(UINT id) const;
     const std::vector<IconImage>* FindIcon(UINT id) const;
+    // Empty when the module has no such string.
+    CString FindString(UINT id) const;
 };
 
 // The icon handle of a resource identifier, and back.

@@ -87,7 +87,10 @@ int AfxWinMain(HINSTANCE resources, int argc, char** argv, UiBackend& backend) {
     if (app == nullptr)
         return 1;
     app->m_hInstance = resources;
-    // Without a title of its own the application goes by its program's name.
+    // Without a title of its own the application goes by its resources' title, or else by its
+    // program's name.
+    if (app->m_pszAppName.empty() && resources != nullptr)
+        app->m_pszAppName = resources->FindString(AFX_IDS_APP_TITLE);
     if (app->m_pszAppName.empty() && !arguments.empty()) {
         const std::u16string& program = arguments.front();
         app->m_pszAppName = program.substr(program.find_last_of(kPathSeparator) + 1);

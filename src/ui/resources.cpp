@@ -53,6 +53,7 @@ const ResourceModule& HashwickResources() {
            {24, {kIcon24, kIcon24Size}},
            {16, {kIcon16, kIcon16Size}},
            {256, {kIcon256, kIcon256Size}}}}},
+        {{AFX_IDS_APP_TITLE, u"Hashwick"}},
     };
     return module;
 }

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <charconv>
 #include <cstddef>
 #include <cstdlib>
 
@@ -76,8 +77,14 @@ bool X11DisplayAnswers(const std::string& display) {
         return false;
     const std::string host = display.substr(0, colon);
     const std::string number = display.substr(colon + 1, display.find('.', colon) - colon - 1);
-    if (number.empty() || number.find_first_not_of("0123456789") != std::string::npos)
+    // A display listens on TCP port 6000 + its number, so larger numbers name no display.
+    unsigned displayNumber = 0;
+    const auto [end, error] =
+        std::from_chars(number.data(), number.data() + number.size(), displayNumber);
+    if (number.empty() || error != std::errc() || end != number.data() + number.size() ||
+        displayNumber > 65535 - 6000) {
         return false;
+    }
     if (host.empty() || host == "unix") {
         const std::string socketPath = "/tmp/.X11-unix/X" + number;
         return LocalSocketAnswers(socketPath, false, true) ||
@@ -86,7 +93,7 @@ bool X11DisplayAnswers(const std::string& display) {
     addrinfo hints{};
     hints.ai_socktype = SOCK_STREAM;
     addrinfo* found = nullptr;
-    const std::string port = std::to_string(6000 + std::stoi(number));
+    const std::string port = std::to_string(6000 + displayNumber);
     if (getaddrinfo(host.c_str(), port.c_str(), &hints, &found) != 0)
         return false;
     bool reachable = false;
