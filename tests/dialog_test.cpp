@@ -9,23 +9,20 @@
 #include "platform/path_text.h"
 #include "support/dialog_session.h"
 #include "support/processes.h"
+#include "support/texts.h"
 
 namespace {
 
 using Screen = ScriptedBackend::Screen;
 
-const std::u16string kStartQuestion = u"ＭＤ５リストを生成しますか？";
-const std::u16string kCancelQuestion = u"キャンセルしてもよいですか？";
-const std::u16string kExitQuestion = u"終了してもよいですか";
-const std::u16string kNoSuchFolder = u"存在しないディレクトリが指定されています。";
 constexpr UINT kQuestionStyle = 36;
 
-// A tree whose hashing takes long: large files without data blocks.
+// A tree whose hashing takes a while: large files without data blocks.
 std::string MakeSlowHashing(const ScratchFolder& folder, int files) {
     for (int i = 0; i < files; ++i) {
-        const std::string path = folder.Path("big/f" + std::to_string(100 + i));
-        folder.WriteFile("big/f" + std::to_string(100 + i), "x");
-        EXPECT_EQ(truncate(path.c_str(), 16 << 20), 0);
+        const std::string name = "big/f" + std::to_string(100 + i);
+        folder.WriteFile(name, "x");
+        EXPECT_EQ(truncate(folder.Path(name).c_str(), 16 << 20), 0);
     }
     return folder.Path("big");
 }
@@ -64,7 +61,7 @@ TEST(MainDialog, OpensIdleAsksBeforeStartingAndRefusesWhatIsNoFolder) {
         session.AnswerBox(kNoSuchFolder, IDOK);
         const ScriptedBackend::Box refusal = session.Look().boxHistory.back();
         EXPECT_EQ(refusal.type, MB_OK);
-        EXPECT_EQ(refusal.caption, u"hashwick");
+        EXPECT_EQ(refusal.caption, u"Hashwick");
         EXPECT_TRUE(IsIdle(session.Look()));
     }
     EXPECT_TRUE(std::filesystem::is_empty(session.WorkingDirectory().Root()));
@@ -112,7 +109,7 @@ TEST(MainDialog, RunsToCompletionThenASecondRunCoversOnlyItself) {
 
 TEST(MainDialog, CancelExitAndCloseStopTheRun) {
     ScratchFolder folder;
-    const std::string slow = folder.MakeSlowWalk(17);
+    const std::string slow = folder.MakeSlowWalk(400);
     {
         // Cancel during the walk: no list, 0 / 0, start enabled again; then Exit during a run.
         DialogSession session;
@@ -175,8 +172,7 @@ TEST(MainDialog, CompletionWhileAQuestionIsOpen) {
         ASSERT_TRUE(session.WaitFor([](const Screen& s) { return s.TopBox() != nullptr; }));
         EXPECT_EQ(Text(session.Look(), IDC_FOLDER), u"/elsewhere");
         // The run completes behind the box; Yes afterwards does no harm.
-        ASSERT_TRUE(
-            session.WaitFor([](const Screen& s) { return s.caption == u"ファイルのＭＤ生成"; }));
+        ASSERT_TRUE(session.WaitFor([](const Screen& s) { return s.caption == kIdleCaption; }));
         EXPECT_TRUE(session.ListFile("Hashwick_big.txt").starts_with("# " + big + "(24)\r\n"));
         session.AnswerBox(kCancelQuestion, IDYES);
         ASSERT_TRUE(session.WaitForIdleWith(24, 24));
@@ -269,8 +265,9 @@ TEST(MainDialog, AListThatCannotBeWrittenIsReportedAndFailsTheAutomaticRun) {
 TEST(MainDialog, AWorkerThatCannotBeCreatedIsReported) {
     ScratchFolder folder;
     folder.WriteFile("x/y", "y");
+    folder.SetMode(".", 0777);
     const std::string outcome = RunUnprivileged([&] {
-        DialogSession session;
+        DialogSession session({}, {}, &folder);
         session.WaitFor([](const Screen& s) { return s.shown; });
         const rlimit none{1, 1};
         setrlimit(RLIMIT_NPROC, &none);

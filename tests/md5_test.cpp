@@ -92,22 +92,9 @@ TEST(Md5, PiecesAndAddressesDoNotChangeTheDigest) {
     }
 }
 
-TEST(Md5, PaddingFillsTheLastBlockAndCountsCarry) {
-    // The bit count after the final step tells how much padding went through the update path:
-    // message + padding + 8 count bytes always end on a block boundary.
+// Past 4 GiB the bit count's low word wraps into its high word.
+TEST(Md5, BitCountCarriesIntoItsHighWord) {
     const std::uint8_t message[64] = {};
-    for (const auto& [length, padding] : std::vector<std::pair<int, std::uint32_t>>{
-             {55, 1}, {56, 64}, {63, 57}, {64, 56}, {0, 56}}) {
-        Md5Context context;
-        Md5Init(context);
-        Md5Update(context, message, length);
-        std::uint8_t digest[16];
-        Md5Final(context, digest);
-        EXPECT_EQ(context.bitCountLow, (static_cast<std::uint32_t>(length) + padding + 8) * 8)
-            << length;
-    }
-
-    // The low word of the bit count wraps into the high word.
     Md5Context context;
     Md5Init(context);
     context.bitCountLow = 0xFFFFFFF8;

@@ -60,9 +60,6 @@ constexpr WPARAM MK_CONTROL = 0x08;
 
 constexpr UINT WM_LBUTTONDOWN = 0x0201;
 constexpr UINT WM_LBUTTONUP = 0x0202;
-constexpr UINT WM_SETICON = 0x0080;
-constexpr WPARAM ICON_SMALL = 0;
-constexpr WPARAM ICON_BIG = 1;
 
 constexpr int SM_CXICON = 11;
 constexpr int SM_CYICON = 12;

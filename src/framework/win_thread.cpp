@@ -59,36 +59,34 @@ void CWinThread::Run(ThreadRecord* record) {
 
 CWinThread* AfxBeginThread(AFX_THREADPROC entry, LPVOID parameter, int, UINT, DWORD createFlags,
                            void*) {
-    auto* thread = new CWinThread;
-    auto* record = new ThreadRecord;
-    record->owner = thread;
+    auto thread = std::make_unique<CWinThread>();
+    ThreadRecord* record = thread->record_.get();
+    record->owner = thread.get();
     record->entry = entry;
     record->parameter = parameter;
     record->creatorQueue = AfxGetThreadQueue();
     record->resumed = (createFlags & CREATE_SUSPENDED) == 0;
-    thread->m_hThread = record;
     ++runningThreads;
     try {
         record->thread = std::thread(&CWinThread::Run, record);
     } catch (const std::system_error&) {
         --runningThreads;
-        delete thread;
         return nullptr;
     }
-    return thread;
+    return thread.release();
+}
+
+CWinThread::CWinThread() : record_(std::make_unique<ThreadRecord>()) {
+    m_hThread = record_.get();
 }
 
 CWinThread::~CWinThread() {
-    auto* record = static_cast<ThreadRecord*>(m_hThread);
-    if (record == nullptr)
-        return;
-    if (record->thread.joinable())
-        record->thread.join();
-    delete record;
+    if (record_->thread.joinable())
+        record_->thread.join();
 }
 
 DWORD CWinThread::ResumeThread() {
-    auto* record = static_cast<ThreadRecord*>(m_hThread);
+    ThreadRecord* record = record_.get();
     {
         std::lock_guard lock(record->mutex);
         if (record->resumed)

@@ -1,6 +1,8 @@
 // Threads: the framework's thread object, created with an entry function and a parameter.
 #pragma once
 
+#include <memory>
+
 #include "framework/cmd_target.h"
 
 class CWnd;
@@ -16,7 +18,7 @@ struct ThreadRecord;
 
 class CWinThread : public CCmdTarget {
   public:
-    CWinThread() = default;
+    CWinThread();
     ~CWinThread() override;  // the thread must have ended or be about to
     CWinThread(const CWinThread&) = delete;
     CWinThread& operator=(const CWinThread&) = delete;
@@ -38,6 +40,8 @@ class CWinThread : public CCmdTarget {
   private:
     friend CWinThread* AfxBeginThread(AFX_THREADPROC, LPVOID, int, UINT, DWORD, void*);
     static void Run(ThreadRecord* record);
+
+    std::unique_ptr<ThreadRecord> record_;  // m_hThread names it
 };
 
 // Starts a thread running the entry with the parameter; null when no thread can be created.

@@ -7,10 +7,15 @@ HWND g_hMainDialog = nullptr;
 
 namespace {
 
+struct LiveWindow {
+    std::shared_ptr<MessageQueue> owner;
+    CWnd* object = nullptr;
+};
+
 struct Registry {
     std::mutex mutex;
     std::uintptr_t lastId = 0;
-    std::unordered_map<HWND, std::shared_ptr<MessageQueue>> owners;
+    std::unordered_map<HWND, LiveWindow> windows;
 };
 
 Registry& Windows() {
@@ -20,24 +25,31 @@ Registry& Windows() {
 
 }  // namespace
 
-HWND CreateWindowHandle(std::shared_ptr<MessageQueue> ownerQueue) {
+HWND CreateWindowHandle(std::shared_ptr<MessageQueue> ownerQueue, CWnd* window) {
     Registry& windows = Windows();
     std::lock_guard lock(windows.mutex);
-    const auto window = reinterpret_cast<HWND>(++windows.lastId);
-    windows.owners.emplace(window, std::move(ownerQueue));
-    return window;
+    const auto handle = reinterpret_cast<HWND>(++windows.lastId);
+    windows.windows.emplace(handle, LiveWindow{std::move(ownerQueue), window});
+    return handle;
 }
 
 void DestroyWindowHandle(HWND window) {
     Registry& windows = Windows();
     std::lock_guard lock(windows.mutex);
-    windows.owners.erase(window);
+    windows.windows.erase(window);
 }
 
 BOOL IsWindow(HWND window) {
     Registry& windows = Windows();
     std::lock_guard lock(windows.mutex);
-    return windows.owners.contains(window) ? TRUE : FALSE;
+    return windows.windows.contains(window) ? TRUE : FALSE;
+}
+
+CWnd* WindowObjectOf(HWND window) {
+    Registry& windows = Windows();
+    std::lock_guard lock(windows.mutex);
+    const auto found = windows.windows.find(window);
+    return found == windows.windows.end() ? nullptr : found->second.object;
 }
 
 BOOL PostMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -47,10 +59,10 @@ BOOL PostMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     {
         Registry& windows = Windows();
         std::lock_guard lock(windows.mutex);
-        const auto found = windows.owners.find(window);
-        if (found == windows.owners.end())
+        const auto found = windows.windows.find(window);
+        if (found == windows.windows.end())
             return FALSE;
-        owner = found->second;
+        owner = found->second.owner;
     }
     owner->Post(MSG{window, message, wParam, lParam});
     return TRUE;

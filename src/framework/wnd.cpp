@@ -1,45 +1,22 @@
 #include "framework/wnd.h"
 
-#include <mutex>
-#include <unordered_map>
-
 #include "framework/backend.h"
 #include "framework/message_pump.h"
 #include "framework/win_app.h"
 #include "framework/window_handles.h"
-
-namespace {
-
-struct WindowMap {
-    std::mutex mutex;
-    std::unordered_map<HWND, CWnd*> windows;
-};
-
-WindowMap& Windows() {
-    static WindowMap map;
-    return map;
-}
-
-}  // namespace
 
 CWnd::~CWnd() {
     DestroyWindow();
 }
 
 CWnd* CWnd::FromHandlePermanent(HWND window) {
-    WindowMap& map = Windows();
-    std::lock_guard lock(map.mutex);
-    const auto found = map.windows.find(window);
-    return found == map.windows.end() ? nullptr : found->second;
+    return WindowObjectOf(window);
 }
 
 void CWnd::CreateFromTemplate(const DialogTemplate& resource) {
     const std::shared_ptr<MessageQueue> queue = AfxGetThreadQueue();
     const auto registerWindow = [&queue](CWnd& window) {
-        window.m_hWnd = CreateWindowHandle(queue);
-        WindowMap& map = Windows();
-        std::lock_guard lock(map.mutex);
-        map.windows[window.m_hWnd] = &window;
+        window.m_hWnd = CreateWindowHandle(queue, &window);
     };
     registerWindow(*this);
     style_ = resource.style;
@@ -63,11 +40,6 @@ void CWnd::DestroyWindow() {
     controls_.clear();
     if (m_hWnd == nullptr)
         return;
-    {
-        WindowMap& map = Windows();
-        std::lock_guard lock(map.mutex);
-        map.windows.erase(m_hWnd);
-    }
     DestroyWindowHandle(m_hWnd);
     m_hWnd = nullptr;
 }

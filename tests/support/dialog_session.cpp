@@ -3,16 +3,19 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <fstream>
-#include <iterator>
 #include <stdexcept>
 
 #include "platform/path_text.h"
+#include "support/texts.h"
 #include "ui/resources.h"
 
 DialogSession::DialogSession(std::vector<std::string> arguments,
-                             const std::function<void(const ScratchFolder&)>& arrange)
-    : arguments_(std::move(arguments)) {
+                             const std::function<void(const ScratchFolder&)>& arrange,
+                             const ScratchFolder* workingDirectory)
+    : ownWorkingDirectory_(workingDirectory == nullptr ? std::make_unique<ScratchFolder>()
+                                                       : nullptr),
+      workingDirectory_(workingDirectory == nullptr ? *ownWorkingDirectory_ : *workingDirectory),
+      arguments_(std::move(arguments)) {
     if (chdir(workingDirectory_.Root().c_str()) != 0)
         throw std::runtime_error("chdir failed");
     if (arrange)
@@ -67,7 +70,7 @@ void DialogSession::StartRun(const std::string& folder) {
     backend_.WillChooseFolder(NativeToWide(folder));
     backend_.Click(IDC_BROWSE);
     backend_.Click(IDC_START);
-    AnswerBox(u"ＭＤ５リストを生成しますか？", IDYES);
+    AnswerBox(kStartQuestion, IDYES);
 }
 
 bool DialogSession::WaitForIdleWith(int processed, int total) const {
@@ -82,18 +85,13 @@ int DialogSession::Finish() {
     return exitStatus_;
 }
 
-std::string DialogSession::ListFile(const std::string& name) const {
-    std::ifstream in(workingDirectory_.Path(name), std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 bool IsIdle(const ScriptedBackend::Screen& screen) {
-    return screen.shown && screen.caption == u"ファイルのＭＤ生成" &&
-           screen.Of(IDC_START).enabled && !screen.Of(IDC_CANCEL_RUN).enabled;
+    return screen.shown && screen.caption == kIdleCaption && screen.Of(IDC_START).enabled &&
+           !screen.Of(IDC_CANCEL_RUN).enabled;
 }
 
 bool IsBusy(const ScriptedBackend::Screen& screen) {
-    return screen.shown && screen.caption == u"★Hashwick中★" && !screen.Of(IDC_START).enabled &&
+    return screen.shown && screen.caption == kBusyCaption && !screen.Of(IDC_START).enabled &&
            screen.Of(IDC_CANCEL_RUN).enabled;
 }
 

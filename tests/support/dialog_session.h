@@ -2,6 +2,7 @@
 // dialog, the test's thread is the user. The list files land in a scratch working directory.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -13,10 +14,11 @@
 
 class DialogSession {
   public:
-    // Starts the application with the arguments after the program name, once arrange has
-    // prepared the working directory.
+    // Starts the application with the arguments after the program name, in the given working
+    // directory or else in a new scratch folder, once arrange has prepared it.
     explicit DialogSession(std::vector<std::string> arguments = {},
-                           const std::function<void(const ScratchFolder&)>& arrange = {});
+                           const std::function<void(const ScratchFolder&)>& arrange = {},
+                           const ScratchFolder* workingDirectory = nullptr);
     ~DialogSession();
     DialogSession(const DialogSession&) = delete;
     DialogSession& operator=(const DialogSession&) = delete;
@@ -29,7 +31,7 @@ class DialogSession {
 
     // Answers the topmost box after checking that it is the one expected.
     void AnswerBox(const std::u16string& text, int button);
-    // Starts a run on the folder as a user does: types it, clicks start, answers Yes.
+    // Starts a run on the folder as a user does: chooses it, clicks start, answers Yes.
     void StartRun(const std::string& folder);
     // Waits until the run has come back to idle with the counts processed / total.
     bool WaitForIdleWith(int processed, int total) const;
@@ -37,12 +39,12 @@ class DialogSession {
     // Waits for the application to end and gives its exit status.
     int Finish();
 
-    // The working directory, where the list files are written.
     const ScratchFolder& WorkingDirectory() const { return workingDirectory_; }
-    std::string ListFile(const std::string& name) const;
+    std::string ListFile(const std::string& name) const { return workingDirectory_.ReadFile(name); }
 
   private:
-    ScratchFolder workingDirectory_;
+    std::unique_ptr<ScratchFolder> ownWorkingDirectory_;
+    const ScratchFolder& workingDirectory_;
     CHashwickApp app_;
     ScriptedBackend backend_;
     std::vector<std::string> arguments_;
