@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(cmake g++ make googletest libgtest-dev libbenchmark-dev qt6-base-dev fonts-noto-cjk
-          util-linux coreutils)
+          util-linux coreutils squashfs-tools)
 missing=()
 for package in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
