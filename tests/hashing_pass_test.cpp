@@ -25,8 +25,17 @@ class HashingRun : public ::testing::Test {
     HashingRun() : queue_(std::make_shared<MessageQueue>()) {
         g_hMainDialog = CreateWindowHandle(queue_);
     }
+    // Once the window is gone, posts to it fail and leave nothing behind, and its handle never
+    // names another window.
     ~HashingRun() override {
+        Notifications();
         DestroyWindowHandle(g_hMainDialog);
+        EXPECT_FALSE(PostMessageW(g_hMainDialog, UM_PROGRESS, 1, 0));
+        EXPECT_FALSE(PostMessageW(nullptr, UM_PROGRESS, 1, 0));
+        const HWND next = CreateWindowHandle(queue_);
+        EXPECT_NE(next, g_hMainDialog);
+        DestroyWindowHandle(next);
+        EXPECT_EQ(Notifications(), "");
         g_hMainDialog = nullptr;
     }
 
