@@ -1,11 +1,15 @@
 #include "framework/console_backend.h"
 
+#include <poll.h>
 #include <signal.h>
+#include <sys/eventfd.h>
+#include <sys/signalfd.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "framework/dialog.h"
@@ -116,21 +120,29 @@ class ConsoleView final : public DialogView {
 ConsoleBackend::ConsoleBackend() : queue_(AfxGetThreadQueue()) {
     const sigset_t signals = CloseSignals();
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+    signals_ = signalfd(-1, &signals, SFD_CLOEXEC);
+    wake_ = eventfd(0, EFD_CLOEXEC);
     signalWatcher_ = std::thread(&ConsoleBackend::WatchSignals, this);
 }
 
 ConsoleBackend::~ConsoleBackend() {
-    stopWatching_ = true;
+    const std::uint64_t one = 1;
+    if (write(wake_, &one, sizeof one) != sizeof one)
+        std::abort();
     signalWatcher_.join();
+    close(signals_);
+    close(wake_);
 }
 
 void ConsoleBackend::WatchSignals() {
-    const sigset_t signals = CloseSignals();
-    const timespec pollInterval{0, 100'000'000};
-    while (!stopWatching_) {
-        const int signal = sigtimedwait(&signals, nullptr, &pollInterval);
-        if (signal < 0)
+    for (;;) {
+        pollfd ready[2] = {{signals_, POLLIN, 0}, {wake_, POLLIN, 0}};
+        if (poll(ready, 2, -1) < 0 || (ready[1].revents & POLLIN) != 0)
+            return;
+        signalfd_siginfo received{};
+        if (read(signals_, &received, sizeof received) != sizeof received)
             continue;
+        const auto signal = static_cast<int>(received.ssi_signo);
         queue_->PostInvoke([signal] {
             CWinApp* app = AfxGetApp();
             CWnd* window = app != nullptr ? app->m_pMainWnd : nullptr;

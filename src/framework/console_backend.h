@@ -4,7 +4,6 @@
 // termination signal is the window's close command.
 #pragma once
 
-#include <atomic>
 #include <memory>
 #include <thread>
 
@@ -29,6 +28,7 @@ class ConsoleBackend final : public UiBackend {
     void WatchSignals();
 
     std::shared_ptr<MessageQueue> queue_;
-    std::atomic<bool> stopWatching_{false};
+    int signals_ = -1;  // the close signals, read as they come
+    int wake_ = -1;     // tells the watcher to end
     std::thread signalWatcher_;
 };
