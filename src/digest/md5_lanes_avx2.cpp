@@ -20,8 +20,15 @@ struct Avx2Lanes {
     static Vector Splat(std::uint32_t word) {
         return _mm256_set1_epi32(static_cast<std::int32_t>(word));
     }
-    // AVX2 has no rotation: two shifts and an or.
+    // AVX2 has no rotation: two shifts and an or, except for a turn by 16, where one byte shuffle
+    // puts one operation less on the path from step to step.
     static Vector Rotl(Vector v, int s) {
+        if (s == 16) {
+            const Vector halvesSwapped =
+                _mm256_setr_epi8(2, 3, 0, 1, 6, 7, 4, 5, 10, 11, 8, 9, 14, 15, 12, 13, 2, 3, 0, 1,
+                                 6, 7, 4, 5, 10, 11, 8, 9, 14, 15, 12, 13);
+            return _mm256_shuffle_epi8(v, halvesSwapped);
+        }
         return _mm256_or_si256(_mm256_slli_epi32(v, s), _mm256_srli_epi32(v, 32 - s));
     }
 
