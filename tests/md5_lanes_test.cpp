@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <numeric>
 #include <random>
 #include <sstream>
 #include <string>
@@ -11,15 +12,15 @@
 #include "support/processes.h"
 #include "support/scratch_folder.h"
 
-// Test names and messages name the engine.
-const char* const kEngineNames[] = {"OneStream", "Sse2", "Avx2"};
 void PrintTo(Md5LaneEngine engine, std::ostream* out) {
-    *out << kEngineNames[static_cast<int>(engine)];
+    static const char* const names[] = {"OneStream", "Sse2", "Avx2"};
+    *out << names[static_cast<int>(engine)];
 }
 
 namespace {
 
 using Digest = std::array<std::uint8_t, 16>;
+using Message = std::span<const std::uint8_t>;
 
 std::string Hex(const Digest& digest) {
     static const char digits[] = "0123456789abcdef";
@@ -36,7 +37,7 @@ std::string Hex(const Digest& digest) {
 // lane busy while the others are refilled.
 struct Messages {
     std::vector<std::uint8_t> bytes;
-    std::vector<std::span<const std::uint8_t>> spans;
+    std::vector<Message> spans;
     std::vector<std::string> md5sums;
     std::size_t longOnes;  // the first of the eight longest
 
@@ -58,23 +59,19 @@ struct Messages {
         }
         for (auto& byte : bytes)
             byte = static_cast<std::uint8_t>(random());
-        for (std::size_t i = 0; i < lengths.size(); ++i)
-            spans.emplace_back(bytes.data() + offsets[i], lengths[i]);
-
         ScratchFolder folder;
         std::vector<std::string> command = {"md5sum", "--"};
-        for (std::size_t i = 0; i < spans.size(); ++i) {
-            const std::string name = "m" + std::to_string(i);
-            folder.WriteFile(name,
+        for (std::size_t i = 0; i < lengths.size(); ++i) {
+            spans.emplace_back(bytes.data() + offsets[i], lengths[i]);
+            command.push_back(folder.Path(std::to_string(i)));
+            folder.WriteFile(std::to_string(i),
                              {reinterpret_cast<const char*>(spans[i].data()), spans[i].size()});
-            command.push_back(folder.Path(name));
         }
         const CommandResult md5sum = RunCommand(command);
         EXPECT_EQ(md5sum.exitStatus, 0) << md5sum.errors;
         std::istringstream lines(md5sum.output);
         for (std::string digest, path; lines >> digest >> path;)
             md5sums.push_back(digest);
-        EXPECT_EQ(md5sums.size(), spans.size());
     }
 };
 
@@ -86,9 +83,10 @@ const Messages& TestMessages() {
 class Md5Lanes : public testing::TestWithParam<Md5LaneEngine> {
   protected:
     void SetUp() override {
-        if (GetParam() > Md5BestLaneEngine())
+        if (GetParam() > Md5BestLaneEngine()) {
             GTEST_SKIP() << "this processor lacks the instructions of the "
-                         << kEngineNames[static_cast<int>(GetParam())] << " engine";
+                         << testing::PrintToString(GetParam()) << " engine";
+        }
         ASSERT_EQ(TestMessages().md5sums.size(), TestMessages().spans.size());
     }
 };
@@ -101,7 +99,7 @@ TEST_P(Md5Lanes, DigestsMessagesAsMd5sumDoes) {
         EXPECT_EQ(Hex(digests[i]), messages.md5sums[i]) << "message " << i;
 
     // One message in every lane at once.
-    const std::vector<std::span<const std::uint8_t>> same(8, messages.spans[messages.longOnes]);
+    const std::vector<Message> same(8, messages.spans[messages.longOnes]);
     Md5DigestMessages(GetParam(), same, digests);
     for (std::size_t i = 0; i < same.size(); ++i)
         EXPECT_EQ(Hex(digests[i]), messages.md5sums[messages.longOnes]) << "lane " << i;
@@ -112,8 +110,7 @@ TEST_P(Md5Lanes, DigestsMessagesAsMd5sumDoes) {
         Md5DigestMessages(GetParam(), std::span(messages.spans).subspan(messages.longOnes, count),
                           some);
         for (std::size_t i = 0; i < count; ++i)
-            EXPECT_EQ(Hex(some[i]), messages.md5sums[messages.longOnes + i])
-                << count << " messages";
+            EXPECT_EQ(Hex(some[i]), messages.md5sums[messages.longOnes + i]) << count;
     }
 }
 
@@ -124,48 +121,41 @@ TEST_P(Md5Lanes, RandomSplitsGiveTheSameDigests) {
     std::mt19937 random(99);
     for (int trial = 0; trial < 20; ++trial) {
         std::vector<std::size_t> chosen(10);
-        for (auto& message : chosen)
-            message = random() % messages.spans.size();
+        std::vector<Message> left;  // what each chosen message has not fed yet
         std::vector<Md5Context> contexts(chosen.size());
-        std::vector<std::size_t> done(chosen.size(), 0);  // bytes
-        for (auto& context : contexts)
-            Md5Init(context);
-        const auto blocksLeft = [&](std::size_t i) {
-            return (messages.spans[chosen[i]].size() - done[i]) / 64;
-        };
-
+        for (std::size_t i = 0; i < chosen.size(); ++i) {
+            chosen[i] = random() % messages.spans.size();
+            left.push_back(messages.spans[chosen[i]]);
+            Md5Init(contexts[i]);
+        }
         for (;;) {
-            std::vector<std::size_t> open;
-            for (std::size_t i = 0; i < chosen.size(); ++i) {
-                if (blocksLeft(i) > 0)
-                    open.push_back(i);
-            }
+            std::vector<std::size_t> open(chosen.size());
+            std::iota(open.begin(), open.end(), 0);
+            std::erase_if(open, [&](std::size_t i) { return left[i].size() < 64; });
             if (open.empty())
                 break;
             std::shuffle(open.begin(), open.end(), random);
             open.resize(1 + random() % open.size());
-            std::size_t blocks = blocksLeft(open[0]);
+            std::size_t blocks = SIZE_MAX;
             std::vector<Md5Context*> lanes;
             std::vector<const std::uint8_t*> data;
             for (std::size_t i : open) {
-                blocks = std::min(blocks, blocksLeft(i));
+                blocks = std::min(blocks, left[i].size() / 64);
                 lanes.push_back(&contexts[i]);
-                data.push_back(messages.spans[chosen[i]].data() + done[i]);
+                data.push_back(left[i].data());
             }
             blocks = 1 + random() % blocks;
             Md5UpdateLanes(GetParam(), lanes.data(), data.data(), blocks,
                            static_cast<int>(lanes.size()));
             for (std::size_t i : open)
-                done[i] += 64 * blocks;
-            if (random() % 4 == 0 && blocksLeft(open[0]) > 0) {
-                Md5Update(contexts[open[0]], data[0] + 64 * blocks, 64);
-                done[open[0]] += 64;
+                left[i] = left[i].subspan(64 * blocks);
+            if (random() % 4 == 0 && left[open[0]].size() >= 64) {
+                Md5Update(contexts[open[0]], left[open[0]].data(), 64);
+                left[open[0]] = left[open[0]].subspan(64);
             }
         }
         for (std::size_t i = 0; i < chosen.size(); ++i) {
-            const auto message = messages.spans[chosen[i]];
-            Md5Update(contexts[i], message.data() + done[i],
-                      static_cast<std::int32_t>(message.size() - done[i]));
+            Md5Update(contexts[i], left[i].data(), static_cast<std::int32_t>(left[i].size()));
             Digest digest;
             Md5Final(contexts[i], digest.data());
             EXPECT_EQ(Hex(digest), messages.md5sums[chosen[i]]) << "message " << chosen[i];
@@ -177,9 +167,6 @@ TEST_P(Md5Lanes, RandomSplitsGiveTheSameDigests) {
 // low word of the count carrying into the high word and the whole count wrapping.
 TEST_P(Md5Lanes, UpdatesEveryLaneAsMd5UpdateDoes) {
     std::mt19937 random(5);
-    std::vector<std::uint8_t> bytes(1 + 8 * 5 * 64);
-    for (auto& byte : bytes)
-        byte = static_cast<std::uint8_t>(random());
     for (int count = 1; count <= Md5LaneCount(GetParam()); ++count) {
         for (std::size_t blocks : {1u, 5u}) {
             Md5Context lanes[8];
@@ -193,29 +180,24 @@ TEST_P(Md5Lanes, UpdatesEveryLaneAsMd5UpdateDoes) {
                 lanes[i].bitCountHigh = i == 0 ? 0xFFFFFFFF : static_cast<std::uint32_t>(i);
                 expected[i] = lanes[i];
                 pointers[i] = &lanes[i];
-                data[i] = bytes.data() + 1 + 5 * 64 * i;
+                data[i] = TestMessages().bytes.data() + 1 + 5 * 64 * i;
                 Md5Update(expected[i], data[i], static_cast<std::int32_t>(64 * blocks));
             }
             Md5UpdateLanes(GetParam(), pointers, data, blocks, count);
             for (int i = 0; i < count; ++i) {
-                SCOPED_TRACE(testing::Message()
-                             << count << " lanes, " << blocks << " blocks, lane " << i);
-                EXPECT_TRUE(std::equal(std::begin(lanes[i].state), std::end(lanes[i].state),
-                                       std::begin(expected[i].state)));
-                EXPECT_EQ(lanes[i].bitCountLow, expected[i].bitCountLow);
-                EXPECT_EQ(lanes[i].bitCountHigh, expected[i].bitCountHigh);
+                const auto where = testing::Message()
+                                   << "lane " << i << " of " << count << ", " << blocks;
+                EXPECT_EQ(std::to_array(lanes[i].state), std::to_array(expected[i].state)) << where;
+                EXPECT_EQ(lanes[i].bitCountLow, expected[i].bitCountLow) << where;
+                EXPECT_EQ(lanes[i].bitCountHigh, expected[i].bitCountHigh) << where;
             }
         }
     }
 }
 
-std::string EngineName(const testing::TestParamInfo<Md5LaneEngine>& engine) {
-    return kEngineNames[static_cast<int>(engine.param)];
-}
-
 INSTANTIATE_TEST_SUITE_P(Engines, Md5Lanes,
                          testing::Values(Md5LaneEngine::OneStream, Md5LaneEngine::Sse2,
                                          Md5LaneEngine::Avx2),
-                         EngineName);
+                         testing::PrintToStringParamName());
 
 }  // namespace
