@@ -50,7 +50,7 @@ int main(int argc, char** argv) {
     WorkerThreadProc(&start);
     if (writeList) {
         const ListFileResult list = WriteDigestList(
-            collector.roots.front(), static_cast<std::int32_t>(collector.collected.size()), digests,
+            collector.roots.front(), static_cast<std::int32_t>(collector.collectedCount), digests,
             job.failures, runStart, walkEnd, CurrentTick(), u"");
         if (!list.written) {
             std::fprintf(stderr, "%s: %s\n", WideToNative(list.fileName).value_or("?").c_str(),

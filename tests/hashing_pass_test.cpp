@@ -126,21 +126,28 @@ TEST_F(HashingRun, AStopReportsTheTotalThenWhatWasProcessed) {
     // The last file in hashing order is large: it is left as soon as the stop comes.
     folder.WriteFile("z/large", "");
     ASSERT_EQ(truncate(folder.Path("z/large").c_str(), off_t{1} << 31), 0);
-    for (const auto& [stop, notifications] : std::vector<std::pair<int, std::string>>{
-             {1, "S5 P0 P1 P5 P1 "}, {4, "S5 P0 P1 P2 P3 P4 P5 P4 "}}) {
-        stopAt = stop;
-        stoppedJob = &job_;
-        EXPECT_EQ(Run(folder.Wide(), PostAndStop), kWorkerHashingStopped);
-        EXPECT_EQ(Notifications(), notifications);
-        // The file cut short is neither a digest nor a failure.
-        EXPECT_EQ(digests_.size() + job_.failures.size(), static_cast<std::size_t>(stop));
-    }
+    stoppedJob = &job_;
+
+    stopAt = 4;
+    EXPECT_EQ(Run(folder.Wide(), PostAndStop), kWorkerHashingStopped);
+    EXPECT_EQ(Notifications(), "S5 P0 P1 P2 P3 P4 P5 P4 ");
+    EXPECT_EQ(digests_.size(), 4u) << "the file cut short is neither a digest nor a failure";
+    EXPECT_TRUE(job_.failures.empty());
+
+    // A small file under way when the stop comes may be finished; the counts tell either way.
+    stopAt = 1;
+    EXPECT_EQ(Run(folder.Wide(), PostAndStop), kWorkerHashingStopped);
+    const std::string processed = std::to_string(digests_.size());
+    EXPECT_EQ(Notifications(), "S5 P0 P1 P5 P" + processed + " ");
+    EXPECT_TRUE(processed == "1" || processed == "2") << processed;
 
     // A request made before the pass begins is seen before the first file.
+    digests_.clear();
+    collector_.Collect(FilesOnly);
     job_.progress = PostProgress;
     job_.stopHashing = true;
     job_.RunHashingPass();
-    EXPECT_EQ(Notifications(), "P5 P4 ");
+    EXPECT_EQ(Notifications(), "P5 P0 ");
 
     collector_.stopWalk = true;
     stopAt = -1;

@@ -180,7 +180,7 @@ TEST(ListWriter, ListsARealRunByteForByte) {
     std::thread([&] { WorkerThreadProc(&start); }).join();
 
     const ListFileResult result = WriteDigestList(
-        collector.roots.front(), static_cast<std::int32_t>(collector.collected.size()), digests,
+        collector.roots.front(), static_cast<std::int32_t>(collector.collectedCount), digests,
         job.failures, 0, 0, 0, output.Wide());
     EXPECT_EQ(result.fileName, u"Hashwick_docs.txt");
     const std::string root = folder.Path("docs");

@@ -49,6 +49,7 @@ void FileCollector::Collect(int collectMode) {
         WalkPath(root);
     }
     descent_.clear();
+    collectedCount = collected.size();
 }
 
 bool FileCollector::WalkPath(const std::u16string& path) {

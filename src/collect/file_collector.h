@@ -31,6 +31,9 @@ std::pair<std::u16string, std::u16string> ClassifyPath(const char16_t* path,
 struct FileCollector {
     std::vector<std::u16string> roots;
     CollectedTable collected;
+    // The number of entries the last Collect recorded. It stays when the hashing pass releases
+    // the entries as it takes them.
+    std::size_t collectedCount = 0;
     int mode = FilesOnly;
     // Set from another thread to stop the walk. The walk never clears it: whoever starts a walk
     // clears it beforehand, so a request made at any moment after that stops the walk.

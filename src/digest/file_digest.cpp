@@ -9,7 +9,9 @@ namespace {
 
 constexpr std::size_t kReadPiece = 1024;
 
-std::u16string DigestText(const std::uint8_t (&digest)[16]) {
+}  // namespace
+
+std::u16string DigestText(const std::array<std::uint8_t, 16>& digest) {
     constexpr char16_t kHexDigits[] = u"0123456789abcdef";
     std::u16string text;
     text.reserve(32);
@@ -19,8 +21,6 @@ std::u16string DigestText(const std::uint8_t (&digest)[16]) {
     }
     return text;
 }
-
-}  // namespace
 
 std::u16string FileDigest(const char16_t* path) {
     const std::atomic<bool> never{false};
@@ -33,7 +33,7 @@ std::optional<std::u16string> FileDigest(const char16_t* path,
     if (stream.fail())
         return std::u16string();
 
-    std::uint8_t digest[16] = {};
+    std::array<std::uint8_t, 16> digest{};
     Md5Context context;
     Md5Init(context);
     alignas(std::uint32_t) std::uint8_t piece[kReadPiece];
@@ -47,6 +47,6 @@ std::optional<std::u16string> FileDigest(const char16_t* path,
     // A read error is not the end of the file: the bytes so far are not the file's digest.
     if (stream.bad())
         return std::u16string();
-    Md5Final(context, digest);
+    Md5Final(context, digest.data());
     return DigestText(digest);
 }

@@ -1,6 +1,11 @@
 #include "digest/hash_job.h"
 
+#include <deque>
+
 #include "digest/file_digest.h"
+#include "digest/hashing_threads.h"
+#include "digest/pass_item.h"
+#include "digest/read_ahead.h"
 #include "platform/path_text.h"
 
 namespace {
@@ -10,29 +15,48 @@ void Report(ProgressFunction progress, std::size_t count) {
         progress(static_cast<std::int32_t>(count));
 }
 
+// The oldest collected entry's full path; the entry itself is released, since only the count of
+// collected files is needed once the pass has begun.
+std::u16string TakeOldest(CollectedTable& collected) {
+    auto entry = collected.extract(collected.begin());
+    std::u16string path = std::move(entry.key());
+    path += kPathSeparator;
+    path += entry.mapped();
+    return path;
+}
+
 }  // namespace
 
 void HashJob::RunHashingPass() {
-    const CollectedTable& collected = collector->collected;
-    for (const auto& [folder, name] : collected) {
+    CollectedTable& collected = collector->collected;
+    const std::size_t total = collected.size();
+    std::deque<PassItem> items;
+    while (!collected.empty())
+        items.emplace_back(TakeOldest(collected));
+    const int threads = HashingThreadCount();
+    ReadAhead helpers(items, stopHashing, threads > 1 && total > 1 ? threads : 0);
+
+    while (!items.empty()) {
         if (stopHashing) {
-            Report(progress, collected.size());
+            Report(progress, total);
             break;
         }
         Report(progress, failures.size() + digests->size());
-        std::u16string fullPath = folder + kPathSeparator + name;
-        std::optional<std::u16string> digest = FileDigest(fullPath.c_str(), stopHashing);
+        PassItem& item = items.front();
+        std::optional<std::u16string> digest =
+            helpers.Started() ? helpers.AwaitFront() : FileDigest(item.path.c_str(), stopHashing);
         if (!digest) {
             // Cut short by the stop: not processed, so the total comes now, as for a stop seen
             // before the file.
-            Report(progress, collected.size());
+            Report(progress, total);
             break;
         }
         if (!digest->empty()) {
-            digests->emplace(std::move(fullPath), std::move(*digest));
+            digests->emplace(std::move(item.path), std::move(*digest));
         } else {
-            failures.push_back(std::move(fullPath));
+            failures.push_back(std::move(item.path));
         }
+        helpers.PopFront();
     }
     Report(progress, failures.size() + digests->size());
 }

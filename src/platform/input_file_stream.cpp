@@ -66,11 +66,8 @@ InputFileStream::InputFileStream(std::u16string_view path) {
         failed_ = true;
         return;
     }
-    // One byte past the size lets a small file's end be seen by the same buffer fill.
-    const auto wanted = static_cast<std::size_t>(std::max<off_t>(status.st_size, 0)) + 1;
-    capacity_ = std::clamp(wanted, kSmallestBuffer, kLargestBuffer);
-    buffer_ = std::make_unique_for_overwrite<std::uint8_t[]>(capacity_);
-    if (wanted > kLargestBuffer)
+    sizeAtOpen_ = static_cast<std::uint64_t>(std::max<off_t>(status.st_size, 0));
+    if (sizeAtOpen_ > kLargestBuffer)
         posix_fadvise(descriptor_, 0, 0, POSIX_FADV_SEQUENTIAL);
 }
 
@@ -79,21 +76,29 @@ InputFileStream::~InputFileStream() {
         close(descriptor_);
 }
 
-bool InputFileStream::Refill() {
+std::size_t InputFileStream::ReadSome(std::uint8_t* into, std::size_t count) {
+    if (fail() || eof_)
+        return 0;
+    // A short read that reaches the size the file had when it was opened is its end: asking
+    // again would cost a system call per file only to be told so.
+    if (endSeen_) {
+        eof_ = true;
+        return 0;
+    }
     for (;;) {
-        const ssize_t got = ::read(descriptor_, buffer_.get(), capacity_);
+        const ssize_t got = ::read(descriptor_, into, count);
         if (got > 0) {
-            begin_ = 0;
-            end_ = static_cast<std::size_t>(got);
-            return true;
+            delivered_ += static_cast<std::uint64_t>(got);
+            endSeen_ = static_cast<std::size_t>(got) < count && delivered_ >= sizeAtOpen_;
+            return static_cast<std::size_t>(got);
         }
         if (got == 0) {
             eof_ = true;
-            return false;
+            return 0;
         }
         if (errno != EINTR) {
             bad_ = true;
-            return false;
+            return 0;
         }
     }
 }
@@ -102,10 +107,20 @@ void InputFileStream::read(std::uint8_t* into, std::size_t count) {
     lastCount_ = 0;
     if (fail())
         return;
+    if (!buffer_) {
+        // One byte past the size lets a small file's end be seen by the same buffer fill.
+        capacity_ = static_cast<std::size_t>(
+            std::clamp<std::uint64_t>(sizeAtOpen_ + 1, kSmallestBuffer, kLargestBuffer));
+        buffer_ = std::make_unique_for_overwrite<std::uint8_t[]>(capacity_);
+    }
     while (lastCount_ < count) {
-        if (begin_ == end_ && !Refill()) {
-            failed_ = true;
-            return;
+        if (begin_ == end_) {
+            begin_ = 0;
+            end_ = ReadSome(buffer_.get(), capacity_);
+            if (end_ == 0) {
+                failed_ = true;
+                return;
+            }
         }
         const std::size_t take = std::min(count - lastCount_, end_ - begin_);
         std::memcpy(into + lastCount_, buffer_.get() + begin_, take);

@@ -23,14 +23,22 @@ class InputFileStream {
     void read(std::uint8_t* into, std::size_t count);
     std::size_t gcount() const { return lastCount_; }
 
+    // Reads up to count bytes straight into the caller's memory, past the stream's buffer (not
+    // to be mixed with read): at least one byte, or 0 at the end of the file (eof) or on a read
+    // error (bad).
+    std::size_t ReadSome(std::uint8_t* into, std::size_t count);
+    // The size the file had when it was opened.
+    std::uint64_t SizeAtOpen() const { return sizeAtOpen_; }
+
     bool fail() const { return failed_ || bad_; }
     bool bad() const { return bad_; }
     bool eof() const { return eof_; }
 
   private:
-    bool Refill();
-
     int descriptor_ = -1;
+    std::uint64_t sizeAtOpen_ = 0;
+    std::uint64_t delivered_ = 0;
+    bool endSeen_ = false;
     std::unique_ptr<std::uint8_t[]> buffer_;
     std::size_t capacity_ = 0;
     std::size_t begin_ = 0;
