@@ -10,7 +10,6 @@
 
 class QApplication;
 class QObject;
-class QtView;
 
 class QtBackend final : public UiBackend {
   public:

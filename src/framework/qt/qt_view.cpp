@@ -1,0 +1,243 @@
+#include "framework/qt/qt_view.h"
+
+#include <QCloseEvent>
+#include <QDialog>
+#include <QEventLoop>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+#include <QScreen>
+#include <vector>
+
+#include "framework/dialog.h"
+#include "framework/qt/dialog_font.h"
+#include "framework/qt/dialog_units.h"
+#include "framework/qt/message_box.h"
+#include "framework/qt/qt_text.h"
+#include "framework/win_app.h"
+
+namespace {
+
+QIcon IconOf(HICON icon) {
+    QIcon result;
+    const HINSTANCE module = AfxGetResourceHandle();
+    const auto* images = module != nullptr ? module->FindIcon(IconResourceId(icon)) : nullptr;
+    if (images == nullptr)
+        return result;
+    for (const IconImage& image : *images) {
+        QPixmap pixmap;
+        pixmap.loadFromData(image.png.data(), static_cast<uint>(image.png.size()), "PNG");
+        result.addPixmap(pixmap);
+    }
+    return result;
+}
+
+std::vector<QtView*>& LiveViews() {
+    static std::vector<QtView*> views;
+    return views;
+}
+
+}  // namespace
+
+class QtView::Widget final : public QDialog {
+  public:
+    explicit Widget(QtView& view) : view_(view) {}
+
+  protected:
+    // The close box, Close in the window menu and Alt+F4: the window's close command.
+    void closeEvent(QCloseEvent* event) override {
+        event->ignore();
+        if (view_.dialog_.IsWindowEnabled())
+            view_.dialog_.SendMessage(WM_CLOSE);
+    }
+    // Qt's own dialog keys (Enter for a default button, Escape to reject) never apply: the
+    // framework's dialog manager has them.
+    void keyPressEvent(QKeyEvent* event) override {
+        const int key = event->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape)
+            return;
+        QDialog::keyPressEvent(event);
+    }
+    void reject() override {}
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        view_.painter_ = &painter;
+        view_.dialog_.SendMessage(WM_PAINT);
+        view_.painter_ = nullptr;
+    }
+
+  private:
+    QtView& view_;
+};
+
+QtView::QtView(CDialog& dialog, const DialogTemplate& resource)
+    : dialog_(dialog), widget_(std::make_unique<Widget>(*this)) {
+    const QFont font = DialogFont(resource);
+    const DialogUnits units(font);
+    widget_->setFont(font);
+    widget_->setObjectName(QStringLiteral("dialog"));
+    Qt::WindowFlags flags = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
+    if (resource.style & WS_SYSMENU)
+        flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+    if (resource.style & WS_MINIMIZEBOX)
+        flags |= Qt::WindowMinimizeButtonHint;
+    if (resource.style & DS_SYSMODAL)
+        flags |= Qt::WindowStaysOnTopHint;
+    widget_->setWindowFlags(flags);
+    const QRect client = units.Rect(resource.rect);
+    widget_->setFixedSize(client.size());
+    windows_[widget_.get()] = &dialog_;
+
+    QWidget* previousTabStop = nullptr;
+    for (std::size_t index = 0; index < dialog_.Controls().size(); ++index) {
+        const std::unique_ptr<CWnd>& control = dialog_.Controls()[index];
+        const DialogItemTemplate& item = resource.items[index];
+        QWidget* shown = nullptr;
+        switch (item.controlClass) {
+            case ControlClass::Edit: {
+                auto* edit = new QLineEdit(widget_.get());
+                edit->setReadOnly((item.style & ES_READONLY) != 0);
+                edit->setAlignment((item.style & ES_RIGHT) != 0 ? Qt::AlignRight | Qt::AlignVCenter
+                                                                : Qt::AlignLeft | Qt::AlignVCenter);
+                edit->setFrame((item.style & WS_BORDER) != 0);
+                CWnd* window = control.get();
+                QObject::connect(edit, &QLineEdit::textEdited, edit, [window](const QString& text) {
+                    window->SetTextFromUser(text.toStdU16String());
+                });
+                shown = edit;
+                break;
+            }
+            case ControlClass::Button: {
+                auto* button = new QPushButton(widget_.get());
+                button->setAutoDefault(false);
+                button->setDefault(false);
+                CWnd* window = control.get();
+                QObject::connect(button, &QPushButton::clicked, button, [this, window] {
+                    dialog_.SendMessage(
+                        WM_COMMAND,
+                        MAKEWPARAM(static_cast<UINT>(window->GetDlgCtrlID()), BN_CLICKED),
+                        reinterpret_cast<LPARAM>(window->m_hWnd));
+                });
+                shown = button;
+                break;
+            }
+            case ControlClass::Static:
+                shown = new QLabel(widget_.get());
+                break;
+        }
+        shown->setObjectName(QString::number(item.id));
+        shown->setGeometry(units.Rect(item.rect));
+        if ((item.style & WS_TABSTOP) != 0) {
+            shown->setFocusPolicy(Qt::StrongFocus);
+            if (previousTabStop != nullptr)
+                QWidget::setTabOrder(previousTabStop, shown);
+            previousTabStop = shown;
+        } else {
+            shown->setFocusPolicy(item.controlClass == ControlClass::Edit ? Qt::ClickFocus
+                                                                          : Qt::NoFocus);
+        }
+        windows_[shown] = control.get();
+        controls_[control.get()] = shown;
+        Refresh(*control, *shown);
+    }
+    LiveViews().push_back(this);
+}
+
+QtView::~QtView() {
+    std::erase(LiveViews(), this);
+    widget_->hide();
+}
+
+QtView* QtView::Of(const QObject* object) {
+    for (QtView* view : LiveViews()) {
+        if (view->WindowOf(object) != nullptr)
+            return view;
+    }
+    return nullptr;
+}
+
+CWnd* QtView::WindowOf(const QObject* object) const {
+    const auto found = windows_.find(object);
+    return found == windows_.end() ? nullptr : found->second;
+}
+
+void QtView::Refresh(CWnd& window, QWidget& shown) {
+    const QString text = ToQt(window.GetWindowText());
+    if (auto* edit = qobject_cast<QLineEdit*>(&shown)) {
+        if (edit->text() != text)
+            edit->setText(text);
+    } else if (auto* button = qobject_cast<QPushButton*>(&shown)) {
+        button->setText(text);
+    } else if (auto* label = qobject_cast<QLabel*>(&shown)) {
+        label->setText(text);
+    }
+    shown.setEnabled(window.IsWindowEnabled() != FALSE);
+}
+
+void QtView::WindowChanged(CWnd& window) {
+    if (&window == &dialog_) {
+        // The dialog's own enabled state is the framework's business: Qt blocks the input of
+        // a window that has a modal box open by itself.
+        widget_->setWindowTitle(ToQt(dialog_.GetWindowText()));
+        if (HICON icon = dialog_.GetIcon(TRUE))
+            widget_->setWindowIcon(IconOf(icon));
+        return;
+    }
+    if (const auto found = controls_.find(&window); found != controls_.end())
+        Refresh(window, *found->second);
+}
+
+void QtView::Show() {
+    widget_->setWindowTitle(ToQt(dialog_.GetWindowText()));
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        widget_->move(area.center() - QPoint(widget_->width() / 2, widget_->height() / 2));
+    }
+    widget_->show();
+    widget_->raise();
+    widget_->activateWindow();
+}
+
+void QtView::EndModalLoop() {
+    ended_ = true;
+    if (loop_ != nullptr)
+        loop_->quit();
+}
+
+void QtView::RunLoop() {
+    if (ended_)
+        return;
+    QEventLoop loop;
+    loop_ = &loop;
+    loop.exec();
+    loop_ = nullptr;
+}
+
+std::optional<CString> QtView::BrowseForFolder(const CString& title) {
+    QFileDialog chooser(widget_.get(), ToQt(title));
+    chooser.setFileMode(QFileDialog::Directory);
+    chooser.setOption(QFileDialog::ShowDirsOnly, true);
+    if (chooser.exec() != QDialog::Accepted || chooser.selectedFiles().isEmpty())
+        return std::nullopt;
+    return chooser.selectedFiles().first().toStdU16String();
+}
+
+int QtView::MessageBox(const CString& text, const CString& caption, UINT type) {
+    return ShowMessageBox(widget_.get(), text, caption, type);
+}
+
+bool QtView::IsMinimized() const {
+    return widget_->isMinimized();
+}
+
+RECT QtView::ClientRect() const {
+    return {0, 0, widget_->width(), widget_->height()};
+}
+
+void QtView::DrawIcon(int x, int y, HICON icon) {
+    if (painter_ != nullptr)
+        painter_->drawPixmap(x, y, IconOf(icon).pixmap(32, 32));
+}

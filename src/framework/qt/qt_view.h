@@ -1,0 +1,48 @@
+// The window of one dialog on Qt: the template becomes a fixed-size window of Qt widgets, one
+// per control, each showing its framework window's text and enabled state.
+#pragma once
+
+#include <memory>
+#include <unordered_map>
+
+#include "framework/backend.h"
+
+class QDialog;
+class QEventLoop;
+class QObject;
+class QPainter;
+class QWidget;
+
+class QtView final : public DialogView {
+  public:
+    QtView(CDialog& dialog, const DialogTemplate& resource);
+    ~QtView() override;
+
+    void Show() override;
+    void WindowChanged(CWnd& window) override;
+    void EndModalLoop() override;
+    int MessageBox(const CString& text, const CString& caption, UINT type) override;
+    std::optional<CString> BrowseForFolder(const CString& title) override;
+    bool IsMinimized() const override;
+    RECT ClientRect() const override;
+    void DrawIcon(int x, int y, HICON icon) override;
+
+    // Handles events until the dialog has ended.
+    void RunLoop();
+    // The framework window that a Qt object shows, if any.
+    CWnd* WindowOf(const QObject* object) const;
+    // The live view that shows the Qt object, if any.
+    static QtView* Of(const QObject* object);
+
+  private:
+    class Widget;
+    void Refresh(CWnd& window, QWidget& shown);
+
+    CDialog& dialog_;
+    std::unique_ptr<QDialog> widget_;
+    std::unordered_map<const QObject*, CWnd*> windows_;
+    std::unordered_map<const CWnd*, QWidget*> controls_;
+    QEventLoop* loop_ = nullptr;
+    bool ended_ = false;
+    QPainter* painter_ = nullptr;
+};
