@@ -3,6 +3,8 @@
 #include <unistd.h>
 
 #include <QFileDialog>
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -11,8 +13,14 @@
 #include <fstream>
 
 #include "app/hashwick_app.h"
+#include "framework/qt/dialog_font.h"
 #include "support/qt_session.h"
 #include "ui/resource.h"
+
+// Failures show Qt's text as text.
+void PrintTo(const QString& text, std::ostream* out) {
+    *out << text.toStdString();
+}
 
 namespace {
 
@@ -57,6 +65,10 @@ TEST(QtDialog, AUserSessionFromOpeningToExit) {
             EXPECT_FALSE(dialog->windowFlags() & Qt::WindowMaximizeButtonHint);
             EXPECT_TRUE(dialog->windowFlags() & Qt::WindowStaysOnTopHint);
             EXPECT_EQ(dialog->minimumSize(), dialog->maximumSize()) << "fixed size";
+            // fonts-noto-cjk is installed where the template's face is not.
+            const QString face = QStringLiteral("MS UI Gothic");
+            EXPECT_EQ(QFontInfo(dialog->font()).family(),
+                      QFontDatabase::hasFamily(face) ? face : QStringLiteral("Noto Sans CJK JP"));
             EXPECT_FALSE(dialog->windowIcon().isNull());
             // The buttons' row: left to right below the folder field, none a default button;
             // the tab order is the template's.
@@ -149,6 +161,18 @@ TEST(QtDialog, AUserSessionFromOpeningToExit) {
     std::getline(list, header);
     EXPECT_EQ(header, "# " + docs + "(1)\r");
     EXPECT_FALSE(std::filesystem::exists(workingDirectory.Path("Hashwick_slow.txt")));
+}
+
+TEST(QtDialog, FontIsARealJapaneseFaceBeforeAFallback) {
+    const QString wanted = QStringLiteral("MS UI Gothic");
+    const QString fallback = QStringLiteral("Droid Sans Fallback");
+    const QString noto = QStringLiteral("Noto Sans CJK JP");
+    EXPECT_EQ(ChooseFontFamily(wanted, {fallback, noto, wanted}), wanted);
+    EXPECT_EQ(ChooseFontFamily(wanted, {fallback, "Noto Sans CJK HK", "VL Gothic", noto}), noto);
+    EXPECT_EQ(ChooseFontFamily(wanted, {fallback, "VL Gothic", "TakaoPGothic"}), "TakaoPGothic");
+    EXPECT_EQ(ChooseFontFamily(wanted, {fallback, "Noto Sans CJK SC", "Mincho", "Some Gothic"}),
+              "Some Gothic");
+    EXPECT_EQ(ChooseFontFamily(wanted, {fallback}), fallback) << "better than no Japanese at all";
 }
 
 TEST(QtDialog, CloseBoxDuringARunStopsItAndEndsTheDialog) {
