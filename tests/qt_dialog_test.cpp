@@ -8,12 +8,16 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QStyle>
 #include <QTest>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 
 #include "app/hashwick_app.h"
+#include "digest/worker.h"
 #include "framework/qt/dialog_font.h"
+#include "framework/window_handles.h"
 #include "support/qt_session.h"
 #include "ui/resource.h"
 
@@ -44,10 +48,42 @@ bool IsBusy() {
            !Enabled(IDC_START) && Enabled(IDC_CANCEL_RUN);
 }
 
-void SaveScreenshot(const char* name) {
+// At twice the scale the screenshots are NAME@2x.png.
+void SaveScreenshot(const std::string& name) {
     const std::string folder = std::string(HASHWICK_SCREENSHOTS);
     std::filesystem::create_directories(folder);
-    QtScript::Dialog()->grab().save(QString::fromStdString(folder + "/" + name), "PNG");
+    const QPixmap shot = QtScript::Dialog()->grab();
+    const std::string scale = shot.devicePixelRatio() > 1 ? "@2x" : "";
+    shot.save(QString::fromStdString(folder + "/" + name + scale + ".png"), "PNG");
+}
+
+// Where a text's ink lies in the widget as shown, in device pixels: the columns free of it at
+// either side, and the columns it spans.
+struct Ink {
+    int left = 0;
+    int right = 0;
+    int width = 0;
+};
+
+template <class Shown>
+Ink InkOf(Shown* shown, const QString& text) {
+    const QString kept = shown->text();
+    shown->setText(QString());
+    const QImage blank = shown->grab().toImage();
+    shown->setText(text);
+    const QImage inked = shown->grab().toImage();
+    shown->setText(kept);
+    Ink ink{inked.width(), inked.width(), 0};
+    for (int y = 0; y < inked.height(); ++y) {
+        for (int x = 0; x < inked.width(); ++x) {
+            if (inked.pixel(x, y) != blank.pixel(x, y)) {
+                ink.left = std::min(ink.left, x);
+                ink.right = std::min(ink.right, inked.width() - 1 - x);
+            }
+        }
+    }
+    ink.width = inked.width() - ink.left - ink.right;
+    return ink;
 }
 
 TEST(QtDialog, AUserSessionFromOpeningToExit) {
@@ -82,9 +118,17 @@ TEST(QtDialog, AUserSessionFromOpeningToExit) {
             }
             EXPECT_EQ(QtScript::Control(IDC_FOLDER)->nextInFocusChain(),
                       QtScript::Control(IDC_BROWSE));
+            // Every caption keeps the style's margin at both sides.
+            const qreal margin = dialog->style()->pixelMetric(QStyle::PM_ButtonMargin) / 2 *
+                                 dialog->devicePixelRatioF();
+            for (int id : {IDC_BROWSE, IDC_START, IDC_SHOW_RESULT, IDC_CANCEL_RUN, IDC_EXIT}) {
+                auto* button = static_cast<QPushButton*>(QtScript::Control(id));
+                const Ink ink = InkOf(button, button->text());
+                EXPECT_GE(std::min(ink.left, ink.right), margin) << id;
+            }
             return true;
         });
-        SaveScreenshot("idle.png");
+        SaveScreenshot("idle");
 
         // Enter and Escape in the folder field and on a button do nothing.
         ui.Do([] {
@@ -145,10 +189,26 @@ TEST(QtDialog, AUserSessionFromOpeningToExit) {
         ui.Click(IDC_START);
         ui.AnswerBox(kStartQuestion, QStringLiteral("はい"));
         ASSERT_TRUE(ui.WaitUntil(IsBusy));
-        ui.Read([] {
-            SaveScreenshot("busy.png");
-            return true;
-        });
+        // Counts posted as the worker posts them show whole, as in a field wide enough for them.
+        for (const int total : {200000, std::numeric_limits<int>::max()}) {
+            PostMessageW(g_hMainDialog, UM_SCAN_COMPLETE, static_cast<WPARAM>(total), 0);
+            PostMessageW(g_hMainDialog, UM_PROGRESS, static_cast<WPARAM>(total - 76544), 0);
+            const QString shown = QString::number(total - 76544);
+            ASSERT_TRUE(ui.WaitUntil([&] { return QtScript::Text(IDC_PROCESSED) == shown; }));
+            ui.Read([total] {
+                if (total == 200000)
+                    SaveScreenshot("busy");
+                for (int id : {IDC_PROCESSED, IDC_TOTAL}) {
+                    auto* field = static_cast<QLineEdit*>(QtScript::Control(id));
+                    const Ink ink = InkOf(field, field->text());
+                    field->resize(field->width() * 3, field->height());
+                    const Ink whole = InkOf(field, field->text());
+                    field->resize(field->width() / 3, field->height());
+                    EXPECT_NEAR(ink.width, whole.width, 1) << field->text().toStdString();
+                }
+                return true;
+            });
+        }
         ui.Click(IDC_CANCEL_RUN);
         ui.AnswerBox(kCancelQuestion, QStringLiteral("はい"));
         ASSERT_TRUE(ui.WaitUntil(IsIdle));

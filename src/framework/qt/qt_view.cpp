@@ -10,11 +10,14 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
+#include <QStyle>
+#include <algorithm>
 #include <vector>
 
 #include "framework/dialog.h"
 #include "framework/qt/dialog_font.h"
 #include "framework/qt/dialog_units.h"
+#include "framework/qt/fitted_font.h"
 #include "framework/qt/message_box.h"
 #include "framework/qt/qt_text.h"
 #include "framework/win_app.h"
@@ -33,6 +36,33 @@ QIcon IconOf(HICON icon) {
         result.addPixmap(pixmap);
     }
     return result;
+}
+
+// The width a line of text may take in the field: Qt keeps two pixels each side of it, and one
+// more for the cursor and one for rounding.
+qreal TextRoom(const QLineEdit& field) {
+    const int frame =
+        field.hasFrame() ? field.style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, &field)
+                         : 0;
+    return field.width() - 2 * frame - 2 * 2 - 2;
+}
+
+// Each caption keeps the padding the style gives a button's text; all buttons share one font,
+// so that their captions match.
+void FitCaptions(const std::vector<QPushButton*>& buttons) {
+    if (buttons.empty())
+        return;
+    const QStyle* style = buttons.front()->style();
+    const int padding = style->pixelMetric(QStyle::PM_ButtonMargin) +
+                        2 * style->pixelMetric(QStyle::PM_DefaultFrameWidth);
+    const QFont font =
+        FitFont(buttons.front()->font(), false, [&buttons, padding](const QFontMetricsF& metrics) {
+            return std::all_of(buttons.begin(), buttons.end(), [&](const QPushButton* button) {
+                return metrics.horizontalAdvance(button->text()) + padding <= button->width();
+            });
+        });
+    for (QPushButton* button : buttons)
+        button->setFont(font);
 }
 
 std::vector<QtView*>& LiveViews() {
@@ -92,6 +122,7 @@ QtView::QtView(CDialog& dialog, const DialogTemplate& resource)
     windows_[widget_.get()] = &dialog_;
 
     QWidget* previousTabStop = nullptr;
+    std::vector<QPushButton*> buttons;
     for (std::size_t index = 0; index < dialog_.Controls().size(); ++index) {
         const std::unique_ptr<CWnd>& control = dialog_.Controls()[index];
         const DialogItemTemplate& item = resource.items[index];
@@ -122,6 +153,7 @@ QtView::QtView(CDialog& dialog, const DialogTemplate& resource)
                         reinterpret_cast<LPARAM>(window->m_hWnd));
                 });
                 shown = button;
+                buttons.push_back(button);
                 break;
             }
             case ControlClass::Static:
@@ -142,7 +174,11 @@ QtView::QtView(CDialog& dialog, const DialogTemplate& resource)
         windows_[shown] = control.get();
         controls_[control.get()] = shown;
         Refresh(*control, *shown);
+        if (auto* edit = qobject_cast<QLineEdit*>(shown); edit != nullptr && edit->isReadOnly())
+            readOnlyFields_.push_back(edit);
     }
+    FitReadOnlyFields();
+    FitCaptions(buttons);
     LiveViews().push_back(this);
 }
 
@@ -167,14 +203,39 @@ CWnd* QtView::WindowOf(const QObject* object) const {
 void QtView::Refresh(CWnd& window, QWidget& shown) {
     const QString text = ToQt(window.GetWindowText());
     if (auto* edit = qobject_cast<QLineEdit*>(&shown)) {
-        if (edit->text() != text)
+        if (edit->text() != text) {
             edit->setText(text);
+            FitReadOnlyFields();
+        }
     } else if (auto* button = qobject_cast<QPushButton*>(&shown)) {
         button->setText(text);
     } else if (auto* label = qobject_cast<QLabel*>(&shown)) {
         label->setText(text);
     }
     shown.setEnabled(window.IsWindowEnabled() != FALSE);
+}
+
+void QtView::FitReadOnlyFields() {
+    qsizetype longest = 0;
+    for (const QLineEdit* field : readOnlyFields_)
+        longest = std::max(longest, field->text().size());
+    if (longest != fittedLength_) {
+        fittedLength_ = longest;
+        fittedFont_ = FitFont(widget_->font(), true, [this, longest](const QFontMetricsF& metrics) {
+            qreal widest = 0;
+            for (char16_t figure = u'0'; figure <= u'9'; ++figure)
+                widest = std::max(widest, metrics.horizontalAdvance(QChar(figure)));
+            return std::all_of(
+                readOnlyFields_.begin(), readOnlyFields_.end(), [&](const QLineEdit* field) {
+                    return std::max(metrics.horizontalAdvance(field->text()),
+                                    static_cast<qreal>(longest) * widest) <= TextRoom(*field);
+                });
+        });
+    }
+    for (QLineEdit* field : readOnlyFields_) {
+        if (field->font() != fittedFont_)
+            field->setFont(fittedFont_);
+    }
 }
 
 void QtView::WindowChanged(CWnd& window) {

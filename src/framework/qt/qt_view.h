@@ -2,13 +2,16 @@
 // per control, each showing its framework window's text and enabled state.
 #pragma once
 
+#include <QFont>
 #include <memory>
 #include <unordered_map>
+#include <vector>
 
 #include "framework/backend.h"
 
 class QDialog;
 class QEventLoop;
+class QLineEdit;
 class QObject;
 class QPainter;
 class QWidget;
@@ -37,6 +40,9 @@ class QtView final : public DialogView {
   private:
     class Widget;
     void Refresh(CWnd& window, QWidget& shown);
+    // Read-only fields show the counts the dialog writes. They share one font, in which a count
+    // as long as their longest text fits whole, whatever its figures.
+    void FitReadOnlyFields();
 
     CDialog& dialog_;
     std::unique_ptr<QDialog> widget_;
@@ -45,4 +51,7 @@ class QtView final : public DialogView {
     QEventLoop* loop_ = nullptr;
     bool ended_ = false;
     QPainter* painter_ = nullptr;
+    std::vector<QLineEdit*> readOnlyFields_;
+    qsizetype fittedLength_ = -1;
+    QFont fittedFont_;
 };
