@@ -148,12 +148,18 @@ TEST(QtDialog, AUserSessionFromOpeningToExit) {
         // Start asked under the wait cursor and answered No.
         ui.Click(IDC_START);
         ASSERT_TRUE(ui.WaitUntil([] { return QtScript::Box() != nullptr; }));
-        EXPECT_TRUE(ui.Read([] {
-            return QApplication::overrideCursor() != nullptr &&
-                   QApplication::overrideCursor()->shape() == Qt::WaitCursor;
+        const auto cursor = [](QWidget* widget) { return widget->cursor().shape(); };
+        EXPECT_TRUE(ui.Read([&] {
+            return QApplication::overrideCursor() == nullptr &&
+                   cursor(QtScript::Box()) == Qt::ArrowCursor &&
+                   cursor(QtScript::Dialog()) == Qt::WaitCursor &&
+                   cursor(QtScript::Control(IDC_FOLDER)) == Qt::WaitCursor;
         }));
         ui.AnswerBox(kStartQuestion, QStringLiteral("いいえ"));
-        EXPECT_TRUE(ui.Read([] { return QApplication::overrideCursor() == nullptr && IsIdle(); }));
+        EXPECT_TRUE(ui.Read([&] {
+            return cursor(QtScript::Dialog()) == Qt::ArrowCursor &&
+                   cursor(QtScript::Control(IDC_FOLDER)) == Qt::IBeamCursor && IsIdle();
+        }));
 
         // The chooser cancelled empties the field; a folder typed into its name field fills it.
         const auto choose = [&ui](const std::string& typed) {

@@ -85,11 +85,7 @@ int QtBackend::MessageBox(const CString& text, const CString& caption, UINT type
 }
 
 void QtBackend::SetWaitCursor(bool on) {
-    if (on) {
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-    } else {
-        QApplication::restoreOverrideCursor();
-    }
+    QtView::ShowWaitCursor(on);
 }
 
 void QtBackend::OpenDocument(const CString& path) {

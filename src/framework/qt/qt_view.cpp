@@ -195,6 +195,30 @@ QtView* QtView::Of(const QObject* object) {
     return nullptr;
 }
 
+void QtView::ShowWaitCursor(bool on) {
+    for (QtView* view : LiveViews()) {
+        if (on == !view->keptCursors_.empty())
+            continue;
+        std::vector<QWidget*> shown{view->widget_.get()};
+        for (const auto& [window, control] : view->controls_)
+            shown.push_back(control);
+        for (QWidget* each : shown) {
+            if (on) {
+                view->keptCursors_[each] = each->testAttribute(Qt::WA_SetCursor)
+                                               ? std::optional<QCursor>(each->cursor())
+                                               : std::nullopt;
+                each->setCursor(Qt::WaitCursor);
+            } else if (const std::optional<QCursor>& kept = view->keptCursors_[each]) {
+                each->setCursor(*kept);
+            } else {
+                each->unsetCursor();
+            }
+        }
+        if (!on)
+            view->keptCursors_.clear();
+    }
+}
+
 CWnd* QtView::WindowOf(const QObject* object) const {
     const auto found = windows_.find(object);
     return found == windows_.end() ? nullptr : found->second;

@@ -2,8 +2,10 @@
 // per control, each showing its framework window's text and enabled state.
 #pragma once
 
+#include <QCursor>
 #include <QFont>
 #include <memory>
+#include <optional>
 #include <unordered_map>
 #include <vector>
 
@@ -36,6 +38,9 @@ class QtView final : public DialogView {
     CWnd* WindowOf(const QObject* object) const;
     // The live view that shows the Qt object, if any.
     static QtView* Of(const QObject* object);
+    // The wait cursor over every live dialog window, its controls included; message boxes and
+    // choosers keep the arrow.
+    static void ShowWaitCursor(bool on);
 
   private:
     class Widget;
@@ -51,6 +56,8 @@ class QtView final : public DialogView {
     QEventLoop* loop_ = nullptr;
     bool ended_ = false;
     QPainter* painter_ = nullptr;
+    // While the wait cursor shows: each widget's own cursor, or none where it had none.
+    std::unordered_map<QWidget*, std::optional<QCursor>> keptCursors_;
     std::vector<QLineEdit*> readOnlyFields_;
     qsizetype fittedLength_ = -1;
     QFont fittedFont_;
