@@ -5,6 +5,7 @@
 #include <QFileDialog>
 #include <QFontDatabase>
 #include <QFontInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -92,6 +93,11 @@ TEST(QtDialog, AUserSessionFromOpeningToExit) {
     folder.WriteFile("docs/a.txt", "abc");
     const std::string slow = folder.MakeSlowWalk(18);
     const std::string docs = folder.Path("docs");
+    ScratchFolder home;
+    home.MakeFolder("Desktop");
+    const QString desktop = QString::fromStdString(home.Path("Desktop"));
+    setenv("HOME", home.Root().c_str(), 1);
+    unsetenv("XDG_CONFIG_HOME");
     const int status = RunWithQt(workingDirectory, {}, [&](QtScript& ui) {
         ASSERT_TRUE(ui.WaitUntil([] { return QtScript::Dialog() != nullptr; }));
         EXPECT_TRUE(ui.Read(IsIdle));
@@ -162,12 +168,19 @@ TEST(QtDialog, AUserSessionFromOpeningToExit) {
         }));
 
         // The chooser cancelled empties the field; a folder typed into its name field fills it.
-        const auto choose = [&ui](const std::string& typed) {
+        const auto choose = [&ui, &desktop](const std::string& typed) {
             ui.Click(IDC_BROWSE);
             ASSERT_TRUE(ui.WaitUntil(
                 [] { return qobject_cast<QFileDialog*>(QApplication::activeModalWidget()); }));
-            EXPECT_EQ(ui.Read([] { return QApplication::activeModalWidget()->windowTitle(); }),
-                      QStringLiteral("ディレクトリを指定してください"));
+            // It speaks Japanese and starts at the desktop folder.
+            const QStringList shown = ui.Read([] {
+                auto* chooser = static_cast<QFileDialog*>(QApplication::activeModalWidget());
+                return QStringList{chooser->windowTitle(),
+                                   chooser->findChild<QLabel*>("lookInLabel")->text(),
+                                   chooser->directory().absolutePath()};
+            });
+            EXPECT_EQ(shown, QStringList({QStringLiteral("ディレクトリを指定してください"),
+                                          QStringLiteral("アドレス:"), desktop}));
             ui.Do([typed] {
                 QWidget* chooser = QApplication::activeModalWidget();
                 if (typed.empty()) {

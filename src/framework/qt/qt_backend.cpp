@@ -4,6 +4,7 @@
 #include <QDesktopServices>
 #include <QFileInfo>
 #include <QLibraryInfo>
+#include <QTranslator>
 #include <QUrl>
 #include <cstdlib>
 #include <string>
@@ -52,8 +53,14 @@ QtBackend::QtBackend()
     : ownApplication_(QApplication::instance() == nullptr ? MakeApplication() : nullptr),
       queue_(AfxGetThreadQueue()),
       pump_(std::make_unique<QObject>()),
-      inputFilter_(std::make_unique<InputFilter>()) {
+      inputFilter_(std::make_unique<InputFilter>()),
+      translator_(std::make_unique<QTranslator>()) {
     QApplication::instance()->installEventFilter(inputFilter_.get());
+    // The whole user interface is Japanese, whatever the user's locale: Qt's own dialogs too.
+    if (translator_->load(QStringLiteral("qtbase_ja"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QApplication::installTranslator(translator_.get());
+    }
     QObject* pump = pump_.get();
     queue_->SetArrivalHandler([this, pump] {
         QMetaObject::invokeMethod(
@@ -62,6 +69,7 @@ QtBackend::QtBackend()
 }
 
 QtBackend::~QtBackend() {
+    QApplication::removeTranslator(translator_.get());
     queue_->SetArrivalHandler(nullptr);
     QApplication::instance()->removeEventFilter(inputFilter_.get());
 }

@@ -10,6 +10,7 @@
 
 class QApplication;
 class QObject;
+class QTranslator;
 
 class QtBackend final : public UiBackend {
   public:
@@ -37,4 +38,5 @@ class QtBackend final : public UiBackend {
     std::shared_ptr<MessageQueue> queue_;
     std::unique_ptr<QObject> pump_;
     std::unique_ptr<QObject> inputFilter_;
+    std::unique_ptr<QTranslator> translator_;
 };

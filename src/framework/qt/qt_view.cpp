@@ -2,14 +2,17 @@
 
 #include <QCloseEvent>
 #include <QDialog>
+#include <QDir>
 #include <QEventLoop>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QStyle>
 #include <algorithm>
 #include <vector>
@@ -303,6 +306,10 @@ void QtView::RunLoop() {
 
 std::optional<CString> QtView::BrowseForFolder(const CString& title) {
     QFileDialog chooser(widget_.get(), ToQt(title));
+    // The user's desktop folder, or home where there is none, as the shell's browser starts at
+    // the desktop.
+    const QString desktop = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
+    chooser.setDirectory(QFileInfo(desktop).isDir() ? desktop : QDir::homePath());
     chooser.setFileMode(QFileDialog::Directory);
     chooser.setOption(QFileDialog::ShowDirsOnly, true);
     if (chooser.exec() != QDialog::Accepted || chooser.selectedFiles().isEmpty())
