@@ -136,7 +136,8 @@ TEST(QtDialog, AUserSessionFromOpeningToExit) {
         });
         SaveScreenshot("idle");
 
-        // Enter and Escape in the folder field and on a button do nothing.
+        // Enter and Escape in the folder field and on a button do nothing; nor does show result
+        // before any list has been written.
         ui.Do([] {
             QWidget* field = QtScript::Control(IDC_FOLDER);
             field->setFocus();
@@ -146,6 +147,7 @@ TEST(QtDialog, AUserSessionFromOpeningToExit) {
                 QTest::keyClick(target, Qt::Key_Escape);
             }
         });
+        ui.Click(IDC_SHOW_RESULT);
         EXPECT_TRUE(
             ui.WaitUntil([] { return QtScript::Text(IDC_FOLDER) == QStringLiteral("/x"); }));
         EXPECT_TRUE(
@@ -202,6 +204,23 @@ TEST(QtDialog, AUserSessionFromOpeningToExit) {
             return IsIdle() && QtScript::Text(IDC_TOTAL) == QStringLiteral("1") &&
                    QtScript::Text(IDC_PROCESSED) == QStringLiteral("1");
         }));
+
+        // Show result: Qt's offscreen platform opens nothing, and a list that is gone is not found.
+        const std::string listPath = workingDirectory.Path("Hashwick_docs.txt");
+        for (const QString& reason :
+             {QStringLiteral("このファイルを開くプログラムが見つかりません。"),
+              QStringLiteral("ファイルが見つかりません。")}) {
+            if (reason.startsWith(u"ファイル"))
+                std::filesystem::rename(listPath, listPath + ".kept");
+            ui.Click(IDC_SHOW_RESULT);
+            ASSERT_TRUE(ui.WaitUntil([] { return QtScript::Box() != nullptr; }));
+            EXPECT_TRUE(ui.Read([] {
+                return QtScript::Box()->icon() == QMessageBox::Critical &&
+                       QtScript::Box()->parentWidget() == QtScript::Dialog();
+            }));
+            ui.AnswerBox("結果ファイルを開けませんでした。\nHashwick_docs.txt\n" + reason, "OK");
+        }
+        std::filesystem::rename(listPath + ".kept", listPath);
 
         // A long run: busy while it walks, then Cancel stops it, and Exit ends the dialog.
         choose(slow);

@@ -16,6 +16,7 @@
 #include "framework/qt/message_box.h"
 #include "framework/qt/qt_text.h"
 #include "framework/qt/qt_view.h"
+#include "framework/shell.h"
 
 namespace {
 
@@ -96,9 +97,14 @@ void QtBackend::SetWaitCursor(bool on) {
     QtView::ShowWaitCursor(on);
 }
 
-void QtBackend::OpenDocument(const CString& path) {
-    // An empty name names no file; the desktop is not asked.
+INT_PTR QtBackend::OpenDocument(const CString& path) {
+    // An empty name names no file: the desktop is not asked, and nothing has failed.
     if (path.empty())
-        return;
-    QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(ToQt(path)).absoluteFilePath()));
+        return SE_REQUEST_MADE;
+    const QFileInfo file(ToQt(path));
+    if (!file.exists())
+        return SE_ERR_FNF;
+    // Fails where Qt finds no opener (xdg-open or a desktop's own) or its platform opens nothing.
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(file.absoluteFilePath())) ? SE_REQUEST_MADE
+                                                                                   : SE_ERR_NOASSOC;
 }

@@ -29,7 +29,7 @@ class QtBackend final : public UiBackend {
     void RunModalLoop(CDialog& dialog) override;
     int MessageBox(const CString& text, const CString& caption, UINT type) override;
     void SetWaitCursor(bool on) override;
-    void OpenDocument(const CString& path) override;
+    INT_PTR OpenDocument(const CString& path) override;
 
   private:
     void Drain();
