@@ -206,12 +206,7 @@ TEST(QtDialog, AUserSessionFromOpeningToExit) {
         }));
 
         // Show result: Qt's offscreen platform opens nothing, and a list that is gone is not found.
-        const std::string listPath = workingDirectory.Path("Hashwick_docs.txt");
-        for (const QString& reason :
-             {QStringLiteral("このファイルを開くプログラムが見つかりません。"),
-              QStringLiteral("ファイルが見つかりません。")}) {
-            if (reason.startsWith(u"ファイル"))
-                std::filesystem::rename(listPath, listPath + ".kept");
+        const auto showResultFails = [&ui](const QString& reason) {
             ui.Click(IDC_SHOW_RESULT);
             ASSERT_TRUE(ui.WaitUntil([] { return QtScript::Box() != nullptr; }));
             EXPECT_TRUE(ui.Read([] {
@@ -219,8 +214,12 @@ TEST(QtDialog, AUserSessionFromOpeningToExit) {
                        QtScript::Box()->parentWidget() == QtScript::Dialog();
             }));
             ui.AnswerBox("結果ファイルを開けませんでした。\nHashwick_docs.txt\n" + reason, "OK");
-        }
-        std::filesystem::rename(listPath + ".kept", listPath);
+        };
+        const std::string list = workingDirectory.Path("Hashwick_docs.txt");
+        showResultFails(QStringLiteral("このファイルを開くプログラムが見つかりません。"));
+        std::filesystem::rename(list, list + ".kept");
+        showResultFails(QStringLiteral("ファイルが見つかりません。"));
+        std::filesystem::rename(list + ".kept", list);
 
         // A long run: busy while it walks, then Cancel stops it, and Exit ends the dialog.
         choose(slow);
@@ -228,10 +227,11 @@ TEST(QtDialog, AUserSessionFromOpeningToExit) {
         ui.AnswerBox(kStartQuestion, QStringLiteral("はい"));
         ASSERT_TRUE(ui.WaitUntil(IsBusy));
         // Counts posted as the worker posts them show whole, as in a field wide enough for them.
-        for (const int total : {200000, std::numeric_limits<int>::max()}) {
+        constexpr int kMost = std::numeric_limits<int>::max();
+        for (const auto& [processed, total] : {std::pair{123456, 200000}, {kMost - 1, kMost}}) {
             PostMessageW(g_hMainDialog, UM_SCAN_COMPLETE, static_cast<WPARAM>(total), 0);
-            PostMessageW(g_hMainDialog, UM_PROGRESS, static_cast<WPARAM>(total - 76544), 0);
-            const QString shown = QString::number(total - 76544);
+            PostMessageW(g_hMainDialog, UM_PROGRESS, static_cast<WPARAM>(processed), 0);
+            const QString shown = QString::number(processed);
             ASSERT_TRUE(ui.WaitUntil([&] { return QtScript::Text(IDC_PROCESSED) == shown; }));
             ui.Read([total] {
                 if (total == 200000)
