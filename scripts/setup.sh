@@ -4,8 +4,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(cmake g++ make googletest libgtest-dev libbenchmark-dev qt6-base-dev fonts-noto-cjk
-          util-linux coreutils squashfs-tools)
+packages=(cmake g++ make googletest libgtest-dev libbenchmark-dev qt6-base-dev
+          qt6-translations-l10n fonts-noto-cjk util-linux coreutils squashfs-tools)
 missing=()
 for package in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||

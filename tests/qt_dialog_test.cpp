@@ -3,16 +3,29 @@
 #include <unistd.h>
 
 #include <QFileDialog>
+#include <QFontDatabase>
+#include <QFontInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QStyle>
 #include <QTest>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 
 #include "app/hashwick_app.h"
+#include "digest/worker.h"
+#include "framework/qt/dialog_font.h"
+#include "framework/window_handles.h"
 #include "support/qt_session.h"
 #include "ui/resource.h"
+
+// Failures show Qt's text as text.
+void PrintTo(const QString& text, std::ostream* out) {
+    *out << text.toStdString();
+}
 
 namespace {
 
@@ -36,10 +49,42 @@ bool IsBusy() {
            !Enabled(IDC_START) && Enabled(IDC_CANCEL_RUN);
 }
 
-void SaveScreenshot(const char* name) {
+// At twice the scale the screenshots are NAME@2x.png.
+void SaveScreenshot(const std::string& name) {
     const std::string folder = std::string(HASHWICK_SCREENSHOTS);
     std::filesystem::create_directories(folder);
-    QtScript::Dialog()->grab().save(QString::fromStdString(folder + "/" + name), "PNG");
+    const QPixmap shot = QtScript::Dialog()->grab();
+    const std::string scale = shot.devicePixelRatio() > 1 ? "@2x" : "";
+    shot.save(QString::fromStdString(folder + "/" + name + scale + ".png"), "PNG");
+}
+
+// Where a text's ink lies in the widget as shown, in device pixels: the columns free of it at
+// either side, and the columns it spans.
+struct Ink {
+    int left = 0;
+    int right = 0;
+    int width = 0;
+};
+
+template <class Shown>
+Ink InkOf(Shown* shown, const QString& text) {
+    const QString kept = shown->text();
+    shown->setText(QString());
+    const QImage blank = shown->grab().toImage();
+    shown->setText(text);
+    const QImage inked = shown->grab().toImage();
+    shown->setText(kept);
+    Ink ink{inked.width(), inked.width(), 0};
+    for (int y = 0; y < inked.height(); ++y) {
+        for (int x = 0; x < inked.width(); ++x) {
+            if (inked.pixel(x, y) != blank.pixel(x, y)) {
+                ink.left = std::min(ink.left, x);
+                ink.right = std::min(ink.right, inked.width() - 1 - x);
+            }
+        }
+    }
+    ink.width = inked.width() - ink.left - ink.right;
+    return ink;
 }
 
 TEST(QtDialog, AUserSessionFromOpeningToExit) {
@@ -48,6 +93,11 @@ TEST(QtDialog, AUserSessionFromOpeningToExit) {
     folder.WriteFile("docs/a.txt", "abc");
     const std::string slow = folder.MakeSlowWalk(18);
     const std::string docs = folder.Path("docs");
+    ScratchFolder home;
+    home.MakeFolder("Desktop");
+    const QString desktop = QString::fromStdString(home.Path("Desktop"));
+    setenv("HOME", home.Root().c_str(), 1);
+    unsetenv("XDG_CONFIG_HOME");
     const int status = RunWithQt(workingDirectory, {}, [&](QtScript& ui) {
         ASSERT_TRUE(ui.WaitUntil([] { return QtScript::Dialog() != nullptr; }));
         EXPECT_TRUE(ui.Read(IsIdle));
@@ -57,6 +107,10 @@ TEST(QtDialog, AUserSessionFromOpeningToExit) {
             EXPECT_FALSE(dialog->windowFlags() & Qt::WindowMaximizeButtonHint);
             EXPECT_TRUE(dialog->windowFlags() & Qt::WindowStaysOnTopHint);
             EXPECT_EQ(dialog->minimumSize(), dialog->maximumSize()) << "fixed size";
+            // fonts-noto-cjk is installed where the template's face is not.
+            const QString face = QStringLiteral("MS UI Gothic");
+            EXPECT_EQ(QFontInfo(dialog->font()).family(),
+                      QFontDatabase::hasFamily(face) ? face : QStringLiteral("Noto Sans CJK JP"));
             EXPECT_FALSE(dialog->windowIcon().isNull());
             // The buttons' row: left to right below the folder field, none a default button;
             // the tab order is the template's.
@@ -70,11 +124,20 @@ TEST(QtDialog, AUserSessionFromOpeningToExit) {
             }
             EXPECT_EQ(QtScript::Control(IDC_FOLDER)->nextInFocusChain(),
                       QtScript::Control(IDC_BROWSE));
+            // Every caption keeps the style's margin at both sides.
+            const qreal margin = dialog->style()->pixelMetric(QStyle::PM_ButtonMargin) / 2 *
+                                 dialog->devicePixelRatioF();
+            for (int id : {IDC_BROWSE, IDC_START, IDC_SHOW_RESULT, IDC_CANCEL_RUN, IDC_EXIT}) {
+                auto* button = static_cast<QPushButton*>(QtScript::Control(id));
+                const Ink ink = InkOf(button, button->text());
+                EXPECT_GE(std::min(ink.left, ink.right), margin) << id;
+            }
             return true;
         });
-        SaveScreenshot("idle.png");
+        SaveScreenshot("idle");
 
-        // Enter and Escape in the folder field and on a button do nothing.
+        // Enter and Escape in the folder field and on a button do nothing; nor does show result
+        // before any list has been written.
         ui.Do([] {
             QWidget* field = QtScript::Control(IDC_FOLDER);
             field->setFocus();
@@ -84,6 +147,7 @@ TEST(QtDialog, AUserSessionFromOpeningToExit) {
                 QTest::keyClick(target, Qt::Key_Escape);
             }
         });
+        ui.Click(IDC_SHOW_RESULT);
         EXPECT_TRUE(
             ui.WaitUntil([] { return QtScript::Text(IDC_FOLDER) == QStringLiteral("/x"); }));
         EXPECT_TRUE(
@@ -92,20 +156,33 @@ TEST(QtDialog, AUserSessionFromOpeningToExit) {
         // Start asked under the wait cursor and answered No.
         ui.Click(IDC_START);
         ASSERT_TRUE(ui.WaitUntil([] { return QtScript::Box() != nullptr; }));
-        EXPECT_TRUE(ui.Read([] {
-            return QApplication::overrideCursor() != nullptr &&
-                   QApplication::overrideCursor()->shape() == Qt::WaitCursor;
+        const auto cursor = [](QWidget* widget) { return widget->cursor().shape(); };
+        EXPECT_TRUE(ui.Read([&] {
+            return QApplication::overrideCursor() == nullptr &&
+                   cursor(QtScript::Box()) == Qt::ArrowCursor &&
+                   cursor(QtScript::Dialog()) == Qt::WaitCursor &&
+                   cursor(QtScript::Control(IDC_FOLDER)) == Qt::WaitCursor;
         }));
         ui.AnswerBox(kStartQuestion, QStringLiteral("いいえ"));
-        EXPECT_TRUE(ui.Read([] { return QApplication::overrideCursor() == nullptr && IsIdle(); }));
+        EXPECT_TRUE(ui.Read([&] {
+            return cursor(QtScript::Dialog()) == Qt::ArrowCursor &&
+                   cursor(QtScript::Control(IDC_FOLDER)) == Qt::IBeamCursor && IsIdle();
+        }));
 
         // The chooser cancelled empties the field; a folder typed into its name field fills it.
-        const auto choose = [&ui](const std::string& typed) {
+        const auto choose = [&ui, &desktop](const std::string& typed) {
             ui.Click(IDC_BROWSE);
             ASSERT_TRUE(ui.WaitUntil(
                 [] { return qobject_cast<QFileDialog*>(QApplication::activeModalWidget()); }));
-            EXPECT_EQ(ui.Read([] { return QApplication::activeModalWidget()->windowTitle(); }),
-                      QStringLiteral("ディレクトリを指定してください"));
+            // It speaks Japanese and starts at the desktop folder.
+            const QStringList shown = ui.Read([] {
+                auto* chooser = static_cast<QFileDialog*>(QApplication::activeModalWidget());
+                return QStringList{chooser->windowTitle(),
+                                   chooser->findChild<QLabel*>("lookInLabel")->text(),
+                                   chooser->directory().absolutePath()};
+            });
+            EXPECT_EQ(shown, QStringList({QStringLiteral("ディレクトリを指定してください"),
+                                          QStringLiteral("アドレス:"), desktop}));
             ui.Do([typed] {
                 QWidget* chooser = QApplication::activeModalWidget();
                 if (typed.empty()) {
@@ -128,15 +205,48 @@ TEST(QtDialog, AUserSessionFromOpeningToExit) {
                    QtScript::Text(IDC_PROCESSED) == QStringLiteral("1");
         }));
 
+        // Show result: Qt's offscreen platform opens nothing, and a list that is gone is not found.
+        const auto showResultFails = [&ui](const QString& reason) {
+            ui.Click(IDC_SHOW_RESULT);
+            ASSERT_TRUE(ui.WaitUntil([] { return QtScript::Box() != nullptr; }));
+            EXPECT_TRUE(ui.Read([] {
+                return QtScript::Box()->icon() == QMessageBox::Critical &&
+                       QtScript::Box()->parentWidget() == QtScript::Dialog();
+            }));
+            ui.AnswerBox("結果ファイルを開けませんでした。\nHashwick_docs.txt\n" + reason, "OK");
+        };
+        const std::string list = workingDirectory.Path("Hashwick_docs.txt");
+        showResultFails(QStringLiteral("このファイルを開くプログラムが見つかりません。"));
+        std::filesystem::rename(list, list + ".kept");
+        showResultFails(QStringLiteral("ファイルが見つかりません。"));
+        std::filesystem::rename(list + ".kept", list);
+
         // A long run: busy while it walks, then Cancel stops it, and Exit ends the dialog.
         choose(slow);
         ui.Click(IDC_START);
         ui.AnswerBox(kStartQuestion, QStringLiteral("はい"));
         ASSERT_TRUE(ui.WaitUntil(IsBusy));
-        ui.Read([] {
-            SaveScreenshot("busy.png");
-            return true;
-        });
+        // Counts posted as the worker posts them show whole, as in a field wide enough for them.
+        constexpr int kMost = std::numeric_limits<int>::max();
+        for (const auto& [processed, total] : {std::pair{123456, 200000}, {kMost - 1, kMost}}) {
+            PostMessageW(g_hMainDialog, UM_SCAN_COMPLETE, static_cast<WPARAM>(total), 0);
+            PostMessageW(g_hMainDialog, UM_PROGRESS, static_cast<WPARAM>(processed), 0);
+            const QString shown = QString::number(processed);
+            ASSERT_TRUE(ui.WaitUntil([&] { return QtScript::Text(IDC_PROCESSED) == shown; }));
+            ui.Read([total] {
+                if (total == 200000)
+                    SaveScreenshot("busy");
+                for (int id : {IDC_PROCESSED, IDC_TOTAL}) {
+                    auto* field = static_cast<QLineEdit*>(QtScript::Control(id));
+                    const Ink ink = InkOf(field, field->text());
+                    field->resize(field->width() * 3, field->height());
+                    const Ink whole = InkOf(field, field->text());
+                    field->resize(field->width() / 3, field->height());
+                    EXPECT_NEAR(ink.width, whole.width, 1) << field->text().toStdString();
+                }
+                return true;
+            });
+        }
         ui.Click(IDC_CANCEL_RUN);
         ui.AnswerBox(kCancelQuestion, QStringLiteral("はい"));
         ASSERT_TRUE(ui.WaitUntil(IsIdle));
@@ -149,6 +259,18 @@ TEST(QtDialog, AUserSessionFromOpeningToExit) {
     std::getline(list, header);
     EXPECT_EQ(header, "# " + docs + "(1)\r");
     EXPECT_FALSE(std::filesystem::exists(workingDirectory.Path("Hashwick_slow.txt")));
+}
+
+TEST(QtDialog, FontIsARealJapaneseFaceBeforeAFallback) {
+    const QString wanted = QStringLiteral("MS UI Gothic");
+    const QString fallback = QStringLiteral("Droid Sans Fallback");
+    const QString noto = QStringLiteral("Noto Sans CJK JP");
+    EXPECT_EQ(ChooseFontFamily(wanted, {fallback, noto, wanted}), wanted);
+    EXPECT_EQ(ChooseFontFamily(wanted, {fallback, "Noto Sans CJK HK", "VL Gothic", noto}), noto);
+    EXPECT_EQ(ChooseFontFamily(wanted, {fallback, "VL Gothic", "TakaoPGothic"}), "TakaoPGothic");
+    EXPECT_EQ(ChooseFontFamily(wanted, {fallback, "Noto Sans CJK SC", "Mincho", "Some Gothic"}),
+              "Some Gothic");
+    EXPECT_EQ(ChooseFontFamily(wanted, {fallback}), fallback) << "better than no Japanese at all";
 }
 
 TEST(QtDialog, CloseBoxDuringARunStopsItAndEndsTheDialog) {

@@ -49,8 +49,9 @@ class UiBackend {
     // A message box without an owner window.
     virtual int MessageBox(const CString& text, const CString& caption, UINT type) = 0;
     virtual void SetWaitCursor(bool on) = 0;
-    // Opens the file with the desktop's default handler; nothing is reported when that fails.
-    virtual void OpenDocument(const CString& path) = 0;
+    // Opens the file with the desktop's default handler. Returns what ShellExecuteW returns: above
+    // 32 once the desktop has been asked, else why it could not be.
+    virtual INT_PTR OpenDocument(const CString& path) = 0;
 };
 
 void AfxSetBackend(UiBackend* backend);

@@ -14,6 +14,7 @@
 
 #include "framework/dialog.h"
 #include "framework/message_pump.h"
+#include "framework/shell.h"
 #include "framework/win_app.h"
 #include "platform/path_text.h"
 
@@ -168,4 +169,8 @@ void ConsoleBackend::RunModalLoop(CDialog& dialog) {
 
 int ConsoleBackend::MessageBox(const CString& text, const CString& caption, UINT type) {
     return WriteBox(text, caption, type);
+}
+
+INT_PTR ConsoleBackend::OpenDocument(const CString&) {
+    return SE_ERR_NOASSOC;
 }

@@ -22,7 +22,8 @@ class ConsoleBackend final : public UiBackend {
     void RunModalLoop(CDialog& dialog) override;
     int MessageBox(const CString& text, const CString& caption, UINT type) override;
     void SetWaitCursor(bool) override {}
-    void OpenDocument(const CString&) override {}
+    // A console has no desktop to open a file with.
+    INT_PTR OpenDocument(const CString&) override;
 
   private:
     void WatchSignals();

@@ -5,6 +5,7 @@
 
 #include "framework/dialog.h"
 #include "framework/message_pump.h"
+#include "framework/shell.h"
 #include "framework/window_handles.h"
 
 class ScriptedBackend::View final : public DialogView {
@@ -201,6 +202,7 @@ void ScriptedBackend::SetWaitCursor(bool on) {
     Update([on](Screen& screen) { screen.waitCursor = on; });
 }
 
-void ScriptedBackend::OpenDocument(const CString& path) {
+INT_PTR ScriptedBackend::OpenDocument(const CString& path) {
     Update([&](Screen& screen) { screen.openedDocuments.push_back(path); });
+    return SE_REQUEST_MADE;
 }

@@ -79,7 +79,8 @@ class ScriptedBackend final : public UiBackend {
     void RunModalLoop(CDialog& dialog) override;
     int MessageBox(const CString& text, const CString& caption, UINT type) override;
     void SetWaitCursor(bool on) override;
-    void OpenDocument(const CString& path) override;
+    // Records the path; the request counts as made.
+    INT_PTR OpenDocument(const CString& path) override;
 
   private:
     class View;

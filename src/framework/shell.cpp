@@ -34,6 +34,16 @@ INT_PTR ShellExecuteW(HWND, const char16_t* verb, const char16_t* file, const ch
                       const char16_t*, int) {
     if (verb == nullptr || std::u16string_view(verb) != u"open" || file == nullptr)
         return 0;
-    AfxGetBackend().OpenDocument(file);
-    return 33;  // above 32: the request was made
+    return AfxGetBackend().OpenDocument(file);
+}
+
+CString ShellExecuteErrorText(INT_PTR result) {
+    switch (result) {
+        case SE_ERR_FNF:
+            return u"ファイルが見つかりません。";
+        case SE_ERR_NOASSOC:
+            return u"このファイルを開くプログラムが見つかりません。";
+        default:
+            return u"ファイルを開く要求を出せませんでした。";
+    }
 }

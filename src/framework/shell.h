@@ -26,6 +26,13 @@ PIDLIST_ABSOLUTE SHBrowseForFolderW(BROWSEINFOW* info);
 BOOL SHGetPathFromIDListW(PIDLIST_ABSOLUTE item, char16_t* path);
 void CoTaskMemFree(void* memory);
 
-// With the verb "open": opens the file with the desktop's default handler. Nothing is reported.
+// ShellExecuteW's results: above 32 when the request was made, otherwise why it was not.
+constexpr INT_PTR SE_ERR_FNF = 2;       // the file does not exist
+constexpr INT_PTR SE_ERR_NOASSOC = 31;  // nothing here opens the file
+constexpr INT_PTR SE_REQUEST_MADE = 33;
+
+// With the verb "open": opens the file with the desktop's default handler.
 INT_PTR ShellExecuteW(HWND window, const char16_t* verb, const char16_t* file,
                       const char16_t* parameters, const char16_t* directory, int show);
+// Why ShellExecuteW failed, as a short text for the user.
+CString ShellExecuteErrorText(INT_PTR result);

@@ -83,5 +83,12 @@ void CHashwickDlg::OnBrowse() {
 }
 
 void CHashwickDlg::OnShowResult() {
-    ShellExecuteW(nullptr, u"open", m_listFileName.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    constexpr const char16_t* kNotOpened = u"結果ファイルを開けませんでした。";
+    const INT_PTR result =
+        ShellExecuteW(nullptr, u"open", m_listFileName.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    if (result > 32)
+        return;
+    const CString text =
+        CString(kNotOpened) + u"\n" + m_listFileName + u"\n" + ShellExecuteErrorText(result);
+    MessageBox(text.c_str(), nullptr, MB_OK | MB_ICONERROR);
 }

@@ -10,7 +10,7 @@
 
 class QApplication;
 class QObject;
-class QtView;
+class QTranslator;
 
 class QtBackend final : public UiBackend {
   public:
@@ -29,7 +29,7 @@ class QtBackend final : public UiBackend {
     void RunModalLoop(CDialog& dialog) override;
     int MessageBox(const CString& text, const CString& caption, UINT type) override;
     void SetWaitCursor(bool on) override;
-    void OpenDocument(const CString& path) override;
+    INT_PTR OpenDocument(const CString& path) override;
 
   private:
     void Drain();
@@ -38,4 +38,5 @@ class QtBackend final : public UiBackend {
     std::shared_ptr<MessageQueue> queue_;
     std::unique_ptr<QObject> pump_;
     std::unique_ptr<QObject> inputFilter_;
+    std::unique_ptr<QTranslator> translator_;
 };

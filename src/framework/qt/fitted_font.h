@@ -1,0 +1,11 @@
+// Fonts stepped down until a control's text fits it.
+#pragma once
+
+#include <QFont>
+#include <QFontMetricsF>
+#include <functional>
+
+// The font, made narrower first when allowed (the glyphs keep their height, which reads better
+// than a smaller size) and then smaller by half a point at a time, until the text fits. Below a
+// legible size it stops, fitting or not.
+QFont FitFont(QFont font, bool narrowFirst, const std::function<bool(const QFontMetricsF&)>& fits);
