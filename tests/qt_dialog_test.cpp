@@ -91,7 +91,7 @@ TEST(QtDialog, AUserSessionFromOpeningToExit) {
     ScratchFolder folder;
     ScratchFolder workingDirectory;
     folder.WriteFile("docs/a.txt", "abc");
-    const std::string slow = folder.MakeSlowWalk(18);
+    const std::string slow = folder.MakeSlowWalk(400);
     const std::string docs = folder.Path("docs");
     ScratchFolder home;
     home.MakeFolder("Desktop");
@@ -276,8 +276,9 @@ TEST(QtDialog, FontIsARealJapaneseFaceBeforeAFallback) {
 TEST(QtDialog, CloseBoxDuringARunStopsItAndEndsTheDialog) {
     ScratchFolder folder;
     ScratchFolder workingDirectory;
-    const std::string slow = folder.MakeSlowWalk(18);
-    const int status = RunWithQt(workingDirectory, {slow}, [](QtScript& ui) {
+    folder.WriteFile("large/file", "");
+    ASSERT_EQ(truncate(folder.Path("large/file").c_str(), off_t{1} << 40), 0);
+    const int status = RunWithQt(workingDirectory, {folder.Path("large")}, [](QtScript& ui) {
         ASSERT_TRUE(ui.WaitUntil(IsBusy));
         ui.Do([] { QtScript::Dialog()->close(); });
     });
