@@ -13,10 +13,11 @@ constexpr std::size_t kBlock = 64;
 
 }  // namespace
 
-LaneHasher::LaneHasher(Md5LaneEngine engine, const std::atomic<bool>& stopRequest)
+LaneHasher::LaneHasher(Md5LaneEngine engine, const std::atomic<bool>& stopRequest, Settler settle)
     : engine_(engine),
       engineLanes_(std::min(Md5LaneCount(engine), kMostLanes)),
       stopRequest_(stopRequest),
+      settle_(std::move(settle)),
       memory_(std::make_unique_for_overwrite<std::uint8_t[]>(
           kPieceSize * static_cast<std::size_t>(engineLanes_))) {
     for (int i = 0; i < engineLanes_; ++i)
@@ -46,10 +47,11 @@ void LaneHasher::Begin(PassItem& item) {
 }
 
 void LaneHasher::Settle(Lane& lane, PassItem::Outcome outcome) {
-    lane.item->Settle(outcome);
+    PassItem& item = *lane.item;
     lane.item = nullptr;
     lane.file.reset();
     --busy_;
+    settle_(item, outcome);
 }
 
 bool LaneHasher::Fill(Lane& lane) {

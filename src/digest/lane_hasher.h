@@ -4,6 +4,7 @@
 #pragma once
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -13,7 +14,10 @@
 
 class LaneHasher {
   public:
-    LaneHasher(Md5LaneEngine engine, const std::atomic<bool>& stopRequest);
+    // Announces an item's outcome once its digest, if any, has been written.
+    using Settler = std::function<void(PassItem& item, PassItem::Outcome outcome)>;
+
+    LaneHasher(Md5LaneEngine engine, const std::atomic<bool>& stopRequest, Settler settle);
     ~LaneHasher();
     LaneHasher(const LaneHasher&) = delete;
     LaneHasher& operator=(const LaneHasher&) = delete;
@@ -48,6 +52,7 @@ class LaneHasher {
     const Md5LaneEngine engine_;
     const int engineLanes_;
     const std::atomic<bool>& stopRequest_;
+    const Settler settle_;
     std::unique_ptr<std::uint8_t[]> memory_;
     static constexpr int kMostLanes = 8;
     Lane lanes_[kMostLanes];

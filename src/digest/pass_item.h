@@ -3,7 +3,6 @@
 #pragma once
 
 #include <array>
-#include <atomic>
 #include <cstdint>
 #include <string>
 
@@ -17,13 +16,8 @@ struct PassItem {
 
     explicit PassItem(std::u16string&& fullPath) : path(std::move(fullPath)) {}
 
-    // Written once by the helper, then announced through the outcome.
-    void Settle(Outcome result) {
-        outcome.store(result, std::memory_order_release);
-        outcome.notify_one();
-    }
-
     std::u16string path;
+    // Written by the helper that reads the file, before it settles the outcome.
     std::array<std::uint8_t, 16> digest{};
-    std::atomic<Outcome> outcome{kPending};
+    Outcome outcome = kPending;  // guarded by the read-ahead's lock once helpers run
 };

@@ -29,12 +29,28 @@ PassItem* ReadAhead::Claim() {
     if (!stopRequest_.load(std::memory_order_relaxed))
         return &item;
     // The pass may be waiting for this very item: after a stop nobody will read it.
-    item.Settle(PassItem::kUnfinished);
+    item.outcome = PassItem::kUnfinished;
+    const bool wake = &item == awaited_;
+    if (wake)
+        settled_.notify_one();
     return nullptr;
 }
 
+void ReadAhead::Settle(PassItem& item, PassItem::Outcome outcome) {
+    bool wake = false;
+    {
+        std::lock_guard lock(mutex_);
+        item.outcome = outcome;
+        wake = &item == awaited_;
+    }
+    // Only the item the pass waits for wakes it: the others it finds settled as it comes to them.
+    if (wake)
+        settled_.notify_one();
+}
+
 void ReadAhead::Help() {
-    LaneHasher lanes(Md5BestLaneEngine(), stopRequest_);
+    LaneHasher lanes(Md5BestLaneEngine(), stopRequest_,
+                     [this](PassItem& item, PassItem::Outcome outcome) { Settle(item, outcome); });
     for (;;) {
         while (lanes.HasFreeLane()) {
             PassItem* item = Claim();
@@ -50,8 +66,15 @@ void ReadAhead::Help() {
 
 std::optional<std::u16string> ReadAhead::AwaitFront() {
     const PassItem& item = items_.front();
-    item.outcome.wait(PassItem::kPending, std::memory_order_acquire);
-    switch (item.outcome.load(std::memory_order_acquire)) {
+    PassItem::Outcome outcome = PassItem::kPending;
+    {
+        std::unique_lock lock(mutex_);
+        awaited_ = &item;
+        settled_.wait(lock, [&item] { return item.outcome != PassItem::kPending; });
+        awaited_ = nullptr;
+        outcome = item.outcome;
+    }
+    switch (outcome) {
         case PassItem::kDigested:
             return DigestText(item.digest);
         case PassItem::kFailed:

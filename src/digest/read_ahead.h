@@ -3,6 +3,7 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <deque>
 #include <mutex>
 #include <optional>
@@ -33,10 +34,14 @@ class ReadAhead {
     void Help();
     // The next item nobody has taken, in order; null when there is none or a stop came.
     PassItem* Claim();
+    void Settle(PassItem& item, PassItem::Outcome outcome);
 
     std::deque<PassItem>& items_;
     const std::atomic<bool>& stopRequest_;
-    std::mutex mutex_;         // guards the items' order: the claims and the oldest's removal
-    std::size_t claimed_ = 0;  // items taken, counted from the oldest still held
+    // Guards the items' order (the claims and the oldest's removal) and their outcomes.
+    std::mutex mutex_;
+    std::condition_variable settled_;
+    std::size_t claimed_ = 0;            // items taken, counted from the oldest still held
+    const PassItem* awaited_ = nullptr;  // the item the pass waits for, if it waits
     std::vector<std::thread> helpers_;
 };

@@ -22,6 +22,12 @@ void AfxDispatchMessage(const MSG& message) {
     CWnd* window = CWnd::FromHandlePermanent(message.hwnd);
     if (window == nullptr)
         return;
+    // A dialog that has ended handles nothing more, whatever its backend's loop still delivers:
+    // a late notification of a stopped run must not write a list.
+    const CWnd* owner = window->GetParent() != nullptr ? window->GetParent() : window;
+    if (const auto* dialog = dynamic_cast<const CDialog*>(owner);
+        dialog != nullptr && dialog->HasEnded())
+        return;
     // Input does not reach a disabled window, nor the controls of a disabled dialog (one that
     // has a message box open).
     if (IsUserInput(message.message)) {

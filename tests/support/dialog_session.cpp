@@ -71,6 +71,8 @@ void DialogSession::StartRun(const std::string& folder) {
     backend_.Click(IDC_BROWSE);
     backend_.Click(IDC_START);
     AnswerBox(kStartQuestion, IDYES);
+    // Until the start has been handled the screen still shows the last run's end.
+    backend_.Settle();
 }
 
 bool DialogSession::WaitForIdleWith(int processed, int total) const {
