@@ -4,6 +4,7 @@
 #include <QDesktopServices>
 #include <QFileInfo>
 #include <QLibraryInfo>
+#include <QTimer>
 #include <QTranslator>
 #include <QUrl>
 #include <cstdlib>
@@ -50,12 +51,17 @@ bool QtBackend::CanShowWindows() {
     return true;
 }
 
-QtBackend::QtBackend()
-    : ownApplication_(QApplication::instance() == nullptr ? MakeApplication() : nullptr),
-      queue_(AfxGetThreadQueue()),
-      pump_(std::make_unique<QObject>()),
-      inputFilter_(std::make_unique<InputFilter>()),
-      translator_(std::make_unique<QTranslator>()) {
+QtBackend::QtBackend() : queue_(AfxGetThreadQueue()) {}
+
+void QtBackend::Realize() {
+    if (realized_)
+        return;
+    realized_ = true;
+    if (QApplication::instance() == nullptr)
+        ownApplication_.reset(MakeApplication());
+    pump_ = std::make_unique<QObject>();
+    inputFilter_ = std::make_unique<InputFilter>();
+    translator_ = std::make_unique<QTranslator>();
     QApplication::instance()->installEventFilter(inputFilter_.get());
     // The whole user interface is Japanese, whatever the user's locale: Qt's own dialogs too.
     if (translator_->load(QStringLiteral("qtbase_ja"),
@@ -65,24 +71,40 @@ QtBackend::QtBackend()
     QObject* pump = pump_.get();
     queue_->SetArrivalHandler([this, pump] {
         QMetaObject::invokeMethod(
-            pump, [this] { Drain(); }, Qt::QueuedConnection);
+            pump, [this] { ScheduleDrain(); }, Qt::QueuedConnection);
     });
+    // What was posted before Qt was there.
+    QMetaObject::invokeMethod(
+        pump, [this] { ScheduleDrain(); }, Qt::QueuedConnection);
 }
 
 QtBackend::~QtBackend() {
+    if (!realized_)
+        return;
     QApplication::removeTranslator(translator_.get());
     queue_->SetArrivalHandler(nullptr);
     QApplication::instance()->removeEventFilter(inputFilter_.get());
 }
 
+void QtBackend::ScheduleDrain() {
+    const auto frameLeft = std::chrono::ceil<std::chrono::milliseconds>(
+        lastDrain_ + MessageQueue::kFrame - std::chrono::steady_clock::now());
+    if (frameLeft.count() <= 0) {
+        Drain();
+        return;
+    }
+    QTimer::singleShot(frameLeft, pump_.get(), [this] { Drain(); });
+}
+
 void QtBackend::Drain() {
+    lastDrain_ = std::chrono::steady_clock::now();
     QueuedItem item;
     while (queue_->Peek(&item))
         AfxPumpItem(item);
 }
 
 std::unique_ptr<DialogView> QtBackend::CreateView(CDialog& dialog, const DialogTemplate& resource) {
-    return std::make_unique<QtView>(dialog, resource);
+    return std::make_unique<QtView>(*this, dialog, resource);
 }
 
 void QtBackend::RunModalLoop(CDialog& dialog) {
@@ -90,6 +112,7 @@ void QtBackend::RunModalLoop(CDialog& dialog) {
 }
 
 int QtBackend::MessageBox(const CString& text, const CString& caption, UINT type) {
+    Realize();
     return ShowMessageBox(nullptr, text, caption, type);
 }
 
@@ -101,6 +124,7 @@ INT_PTR QtBackend::OpenDocument(const CString& path) {
     // An empty name names no file: the desktop is not asked, and nothing has failed.
     if (path.empty())
         return SE_REQUEST_MADE;
+    Realize();
     const QFileInfo file(ToQt(path));
     if (!file.exists())
         return SE_ERR_FNF;

@@ -3,6 +3,7 @@
 // before Qt sees it; posted messages reach the dialog through the same filter, in posting order.
 #pragma once
 
+#include <chrono>
 #include <memory>
 
 #include "framework/backend.h"
@@ -19,9 +20,14 @@ class QtBackend final : public UiBackend {
     // when it cannot open its display, so the window is chosen only when this holds.
     static bool CanShowWindows();
 
-    // Uses the process's QApplication, creating one when there is none yet.
+    // Uses the process's QApplication, creating one when there is none yet. Qt is set up only
+    // when something is first shown, so that a run started before the window shows is not kept
+    // waiting for the display's set-up.
     QtBackend();
     ~QtBackend() override;
+
+    // Sets Qt up if that has not happened yet.
+    void Realize();
 
     bool IsInteractive() const override { return true; }
     std::unique_ptr<DialogView> CreateView(CDialog& dialog,
@@ -32,11 +38,16 @@ class QtBackend final : public UiBackend {
     INT_PTR OpenDocument(const CString& path) override;
 
   private:
+    // Handles what has been posted, at most once per display frame: a run's progress counts
+    // come by the thousand a second.
+    void ScheduleDrain();
     void Drain();
 
+    bool realized_ = false;
     std::unique_ptr<QApplication> ownApplication_;
     std::shared_ptr<MessageQueue> queue_;
     std::unique_ptr<QObject> pump_;
     std::unique_ptr<QObject> inputFilter_;
     std::unique_ptr<QTranslator> translator_;
+    std::chrono::steady_clock::time_point lastDrain_;
 };

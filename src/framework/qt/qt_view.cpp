@@ -14,6 +14,7 @@
 #include <QScreen>
 #include <QStandardPaths>
 #include <QStyle>
+#include <QTimer>
 #include <algorithm>
 #include <vector>
 
@@ -22,6 +23,7 @@
 #include "framework/qt/dialog_units.h"
 #include "framework/qt/fitted_font.h"
 #include "framework/qt/message_box.h"
+#include "framework/qt/qt_backend.h"
 #include "framework/qt/qt_text.h"
 #include "framework/win_app.h"
 
@@ -106,8 +108,15 @@ class QtView::Widget final : public QDialog {
     QtView& view_;
 };
 
-QtView::QtView(CDialog& dialog, const DialogTemplate& resource)
-    : dialog_(dialog), widget_(std::make_unique<Widget>(*this)) {
+QtView::QtView(QtBackend& backend, CDialog& dialog, const DialogTemplate& resource)
+    : backend_(backend), dialog_(dialog), resource_(resource) {}
+
+void QtView::Realize() {
+    if (widget_)
+        return;
+    backend_.Realize();
+    const DialogTemplate& resource = resource_;
+    widget_ = std::make_unique<Widget>(*this);
     const QFont font = DialogFont(resource);
     const DialogUnits units(font);
     widget_->setFont(font);
@@ -182,12 +191,16 @@ QtView::QtView(CDialog& dialog, const DialogTemplate& resource)
     }
     FitReadOnlyFields();
     FitCaptions(buttons);
+    widget_->setWindowTitle(ToQt(dialog_.GetWindowText()));
+    if (HICON icon = dialog_.GetIcon(TRUE))
+        widget_->setWindowIcon(IconOf(icon));
     LiveViews().push_back(this);
 }
 
 QtView::~QtView() {
     std::erase(LiveViews(), this);
-    widget_->hide();
+    if (widget_)
+        widget_->hide();
 }
 
 QtView* QtView::Of(const QObject* object) {
@@ -266,6 +279,8 @@ void QtView::FitReadOnlyFields() {
 }
 
 void QtView::WindowChanged(CWnd& window) {
+    if (!widget_)
+        return;
     if (&window == &dialog_) {
         // The dialog's own enabled state is the framework's business: Qt blocks the input of
         // a window that has a modal box open by itself.
@@ -274,11 +289,25 @@ void QtView::WindowChanged(CWnd& window) {
             widget_->setWindowIcon(IconOf(icon));
         return;
     }
-    if (const auto found = controls_.find(&window); found != controls_.end())
-        Refresh(window, *found->second);
+    const auto found = controls_.find(&window);
+    if (found == controls_.end())
+        return;
+    // Enabled states at once, so that no click reaches a button the dialog has disabled.
+    found->second->setEnabled(window.IsWindowEnabled() != FALSE);
+    if (std::find(changedTexts_.begin(), changedTexts_.end(), &window) != changedTexts_.end())
+        return;
+    if (changedTexts_.empty())
+        QTimer::singleShot(0, widget_.get(), [this] { ShowChangedTexts(); });
+    changedTexts_.push_back(&window);
+}
+
+void QtView::ShowChangedTexts() {
+    for (CWnd* window : std::exchange(changedTexts_, {}))
+        Refresh(*window, *controls_.at(window));
 }
 
 void QtView::Show() {
+    Realize();
     widget_->setWindowTitle(ToQt(dialog_.GetWindowText()));
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->availableGeometry();
@@ -305,6 +334,7 @@ void QtView::RunLoop() {
 }
 
 std::optional<CString> QtView::BrowseForFolder(const CString& title) {
+    Realize();
     QFileDialog chooser(widget_.get(), ToQt(title));
     // The user's desktop folder, or home where there is none, as the shell's browser starts at
     // the desktop.
@@ -318,15 +348,16 @@ std::optional<CString> QtView::BrowseForFolder(const CString& title) {
 }
 
 int QtView::MessageBox(const CString& text, const CString& caption, UINT type) {
+    Realize();
     return ShowMessageBox(widget_.get(), text, caption, type);
 }
 
 bool QtView::IsMinimized() const {
-    return widget_->isMinimized();
+    return widget_ && widget_->isMinimized();
 }
 
 RECT QtView::ClientRect() const {
-    return {0, 0, widget_->width(), widget_->height()};
+    return widget_ ? RECT{0, 0, widget_->width(), widget_->height()} : RECT{};
 }
 
 void QtView::DrawIcon(int x, int y, HICON icon) {

@@ -18,9 +18,13 @@ class QObject;
 class QPainter;
 class QWidget;
 
+class QtBackend;
+
+// The widgets are made when the window is first shown or owns a box, so that the dialog's
+// initialisation, which may start a run, does not wait for them.
 class QtView final : public DialogView {
   public:
-    QtView(CDialog& dialog, const DialogTemplate& resource);
+    QtView(QtBackend& backend, CDialog& dialog, const DialogTemplate& resource);
     ~QtView() override;
 
     void Show() override;
@@ -44,12 +48,19 @@ class QtView final : public DialogView {
 
   private:
     class Widget;
+    // Makes the widgets, showing the framework windows' state, if that has not happened yet.
+    void Realize();
     void Refresh(CWnd& window, QWidget& shown);
+    // Shows the texts that changed since the last time: a run's counts change thousands of times
+    // a second, and the screen needs each text once per pass of the event loop at most.
+    void ShowChangedTexts();
     // Read-only fields show the counts the dialog writes. They share one font, in which a count
     // as long as their longest text fits whole, whatever its figures.
     void FitReadOnlyFields();
 
+    QtBackend& backend_;
     CDialog& dialog_;
+    const DialogTemplate& resource_;
     std::unique_ptr<QDialog> widget_;
     std::unordered_map<const QObject*, CWnd*> windows_;
     std::unordered_map<const CWnd*, QWidget*> controls_;
@@ -59,6 +70,7 @@ class QtView final : public DialogView {
     // While the wait cursor shows: each widget's own cursor, or none where it had none.
     std::unordered_map<QWidget*, std::optional<QCursor>> keptCursors_;
     std::vector<QLineEdit*> readOnlyFields_;
+    std::vector<CWnd*> changedTexts_;
     qsizetype fittedLength_ = -1;
     QFont fittedFont_;
 };
