@@ -1,6 +1,8 @@
 #include "collect/file_collector.h"
 
 #include <algorithm>
+#include <system_error>
+#include <thread>
 
 #include "platform/file_attributes.h"
 #include "platform/path_text.h"
@@ -59,39 +61,90 @@ bool FileCollector::WalkPath(const std::u16string& path) {
     auto [folder, name] = ClassifyPath(path.c_str(), &attributes);
     if (folder.empty() && name.empty())
         return false;
+    if (name.empty())
+        return WalkFolder(path, attributes);
+    if (mode != FoldersOnly)
+        collected.emplace(std::move(folder), std::move(name));
+    return true;
+}
 
-    if (!name.empty()) {
-        if (mode != FoldersOnly)
-            collected.emplace(std::move(folder), std::move(name));
-        return true;
-    }
-
+bool FileCollector::WalkFolder(const std::u16string& path, DWORD attributes) {
     const bool throughLink = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
     if (throughLink && !followLinks_)
         return false;
-    const std::u16string pattern = folder + std::u16string(kEveryEntryPattern);
+    const std::u16string pattern = path + std::u16string(kEveryEntryPattern);
     WIN32_FIND_DATAW found;
     const HANDLE find = FindFirstFileW(pattern.c_str(), &found);
     if (find == INVALID_HANDLE_VALUE)
         return false;
-    const FindScope findScope(find);
-    const FolderIdentity identity = GetFindFolderIdentity(find);
-    if (std::find(descent_.begin(), descent_.end(), identity) != descent_.end())
-        return false;
-    if (throughLink && !enteredThroughLink_.insert(identity).second)
-        return false;
-    const bool followLinksBelow = !IsKernelInterfaceFolder(find);
+    std::vector<std::u16string> children;
+    bool followLinksBelow = true;
+    {
+        const FindScope findScope(find);
+        const FolderIdentity identity = GetFindFolderIdentity(find);
+        if (std::find(descent_.begin(), descent_.end(), identity) != descent_.end())
+            return false;
+        if (throughLink && !enteredThroughLink_.insert(identity).second)
+            return false;
+        followLinksBelow = !IsKernelInterfaceFolder(find);
+        descent_.push_back(identity);
+        // All names first: the folder's enumeration is closed before the walk goes deeper, and
+        // the entries' attributes can be asked for together.
+        do {
+            if (found.cFileName != u"." && found.cFileName != u"..")
+                children.push_back(path + kPathSeparator + found.cFileName);
+        } while (FindNextFileW(find, &found));
+    }
 
-    descent_.push_back(identity);
-    do {
-        if (found.cFileName != u"." && found.cFileName != u"..") {
+    std::vector<DWORD> childAttributes;
+    auto classified = ClassifyAll(children, childAttributes);
+    // This folder's files are recorded one after the other: each goes right behind the last.
+    auto lastHere = collected.end();
+    for (std::size_t i = 0; i < children.size() && !stopWalk; ++i) {
+        auto& [folder, name] = classified[i];
+        if (folder.empty() && name.empty())
+            continue;
+        if (name.empty()) {
             followLinks_ = followLinksBelow;
-            WalkPath(folder + kPathSeparator + found.cFileName);
+            WalkFolder(children[i], childAttributes[i]);
+        } else if (mode != FoldersOnly) {
+            lastHere = lastHere == collected.end()
+                           ? collected.emplace(std::move(folder), std::move(name))
+                           : collected.emplace_hint(std::next(lastHere), std::move(folder),
+                                                    std::move(name));
         }
-    } while (FindNextFileW(find, &found));
+    }
     descent_.pop_back();
 
     if (mode != FilesOnly)
         collected.emplace(path, u"");
     return true;
+}
+
+std::vector<std::pair<std::u16string, std::u16string>> FileCollector::ClassifyAll(
+    const std::vector<std::u16string>& paths, std::vector<DWORD>& attributes) {
+    std::vector<std::pair<std::u16string, std::u16string>> classified(paths.size());
+    attributes.assign(paths.size(), INVALID_FILE_ATTRIBUTES);
+    // Each thread takes a stretch of the paths; a stop leaves the rest unasked.
+    const auto classify = [&](std::size_t begin, std::size_t end) {
+        for (std::size_t i = begin; i < end && !stopWalk; ++i)
+            classified[i] = ClassifyPath(paths[i].c_str(), &attributes[i]);
+    };
+    // Starting a thread pays for itself only over a good number of queries.
+    constexpr std::size_t kPathsWorthAThread = 64;
+    const std::size_t parts =
+        paths.size() >= kPathsWorthAThread ? static_cast<std::size_t>(std::max(threads, 1)) : 1;
+    const auto bound = [&](std::size_t part) { return paths.size() * part / parts; };
+    std::vector<std::jthread> helpers;
+    for (std::size_t part = 1; part < parts; ++part) {
+        try {
+            helpers.emplace_back(classify, bound(part), bound(part + 1));
+        } catch (const std::system_error&) {
+            // No thread to be had: this thread asks for the paths that helper would have.
+            classify(bound(part), bound(part + 1));
+        }
+    }
+    classify(0, bound(1));
+    helpers.clear();
+    return classified;
 }

@@ -35,6 +35,9 @@ struct FileCollector {
     // the entries as it takes them.
     std::size_t collectedCount = 0;
     int mode = FilesOnly;
+    // Threads that ask for the attributes of a large folder's entries together. The walk's
+    // order and its table are those of one thread.
+    int threads = 1;
     // Set from another thread to stop the walk. The walk never clears it: whoever starts a walk
     // clears it beforehand, so a request made at any moment after that stops the walk.
     std::atomic<bool> stopWalk = false;
@@ -48,6 +51,12 @@ struct FileCollector {
     bool WalkPath(const std::u16string& path);
 
   private:
+    // The entries of the folder the path names, once classified (a folder, then its entries).
+    bool WalkFolder(const std::u16string& path, DWORD attributes);
+    // The attributes and split of each path, in order, on several threads when there are many.
+    std::vector<std::pair<std::u16string, std::u16string>> ClassifyAll(
+        const std::vector<std::u16string>& paths, std::vector<DWORD>& attributes);
+
     // The folders that hold the root, then those whose enumerations are open, outermost first. A
     // folder reached again through a link while it is open is not descended into: its walk would
     // repeat without end.

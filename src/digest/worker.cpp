@@ -1,5 +1,6 @@
 #include "digest/worker.h"
 
+#include "digest/hashing_threads.h"
 #include "framework/window_handles.h"
 
 unsigned WorkerThreadProc(void* parameter) {
@@ -8,6 +9,7 @@ unsigned WorkerThreadProc(void* parameter) {
     job.progress = start.progress;
     FileCollector& collector = *job.collector;
     collector.roots = std::vector<std::u16string>{start.rootPath};
+    collector.threads = HashingThreadCount();
     collector.Collect(FilesOnly);
     if (collector.stopWalk)
         return kWorkerWalkStopped;
