@@ -87,15 +87,17 @@ TEST_F(HashingRun, HashesInFolderOrderFilesByPathAndKeepsTheRootAsGiven) {
     folder.MakeFifo("x/z.pipe");
     folder.MakeFifo("x/a/b.pipe");
     folder.WriteFile("x/a/c.txt", "abc");
+    folder.MakeLink("x/d/zero", "/dev/zero");
 
     EXPECT_EQ(Run(folder.Wide("x")), kWorkerRanToEnd);
-    EXPECT_EQ(Notifications(), "S5 P0 P1 P2 P3 P4 P5 ");
+    EXPECT_EQ(Notifications(), "S6 P0 P1 P2 P3 P4 P5 P6 ");
     EXPECT_EQ(DigestPaths(),
               (std::vector<std::u16string>{folder.Wide("x/a/b.txt"), folder.Wide("x/a/c.txt"),
                                            folder.Wide("x/z.txt")}));
     EXPECT_EQ(digests_.begin()->second, u"d41d8cd98f00b204e9800998ecf8427e");
     // The failures come in hashing order: the files of x before those of x/a.
-    EXPECT_EQ(job_.failures, (FailureList{folder.Wide("x/z.pipe"), folder.Wide("x/a/b.pipe")}));
+    EXPECT_EQ(job_.failures, (FailureList{folder.Wide("x/z.pipe"), folder.Wide("x/a/b.pipe"),
+                                          folder.Wide("x/d/zero")}));
 
     folder.MakeFolder("empty");
     EXPECT_EQ(Run(folder.Wide("empty")), kWorkerRanToEnd);

@@ -40,6 +40,7 @@ std::pair<std::u16string, std::u16string> ClassifyPath(const char16_t* path, DWO
 
 void FileCollector::Collect(int collectMode) {
     collected.clear();
+    unopenable.clear();
     enteredThroughLink_.clear();
     mode = collectMode;
     for (const std::u16string& root : roots) {
@@ -63,8 +64,11 @@ bool FileCollector::WalkPath(const std::u16string& path) {
         return false;
     if (name.empty())
         return WalkFolder(path, attributes);
-    if (mode != FoldersOnly)
+    if (mode != FoldersOnly) {
+        if ((attributes & FILE_ATTRIBUTE_DEVICE) != 0)
+            unopenable.insert(path);
         collected.emplace(std::move(folder), std::move(name));
+    }
     return true;
 }
 
@@ -108,6 +112,8 @@ bool FileCollector::WalkFolder(const std::u16string& path, DWORD attributes) {
             followLinks_ = followLinksBelow;
             WalkFolder(children[i], childAttributes[i]);
         } else if (mode != FoldersOnly) {
+            if ((childAttributes[i] & FILE_ATTRIBUTE_DEVICE) != 0 || !followLinksBelow)
+                unopenable.insert(children[i]);
             lastHere = lastHere == collected.end()
                            ? collected.emplace(std::move(folder), std::move(name))
                            : collected.emplace_hint(std::next(lastHere), std::move(folder),

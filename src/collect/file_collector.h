@@ -5,6 +5,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -34,6 +35,10 @@ struct FileCollector {
     // The number of entries the last Collect recorded. It stays when the hashing pass releases
     // the entries as it takes them.
     std::size_t collectedCount = 0;
+    // The paths of recorded files that must never be opened: FIFOs, sockets and devices, and the
+    // files of the kernel's interface file systems. Few as they are, the hashing pass need not ask
+    // of every other file what it is before opening it.
+    std::unordered_set<std::u16string> unopenable;
     int mode = FilesOnly;
     // Threads that ask for the attributes of a large folder's entries together. The walk's
     // order and its table are those of one thread.

@@ -31,8 +31,11 @@ void HashJob::RunHashingPass() {
     CollectedTable& collected = collector->collected;
     const std::size_t total = collected.size();
     std::deque<PassItem> items;
-    while (!collected.empty())
-        items.emplace_back(TakeOldest(collected));
+    while (!collected.empty()) {
+        PassItem& item = items.emplace_back(TakeOldest(collected));
+        if (collector->unopenable.contains(item.path))
+            item.outcome = PassItem::kFailed;
+    }
     const int threads = HashingThreadCount();
     ReadAhead helpers(items, stopHashing, threads > 1 && total > 1 ? threads : 0);
 

@@ -36,7 +36,8 @@ void LaneHasher::Begin(PassItem& item) {
                                [](const Lane& each) { return each.item == nullptr; });
     lane.item = &item;
     ++busy_;
-    lane.file.emplace(item.path);
+    // The walk found a regular file at each path it did not mark unopenable.
+    lane.file.emplace(item.path, InputFileStream::TypeCheck::AfterOpen);
     if (lane.file->fail()) {
         Settle(lane, PassItem::kFailed);
         return;

@@ -23,6 +23,9 @@ ReadAhead::~ReadAhead() {
 
 PassItem* ReadAhead::Claim() {
     std::lock_guard lock(mutex_);
+    // Items the walk found unopenable are settled already.
+    while (claimed_ < items_.size() && items_[claimed_].outcome != PassItem::kPending)
+        ++claimed_;
     if (claimed_ == items_.size())
         return nullptr;
     PassItem& item = items_[claimed_++];

@@ -16,5 +16,8 @@ DWORD GetFileAttributesW(LPCWSTR path) {
             return INVALID_FILE_ATTRIBUTES;
         link = FILE_ATTRIBUTE_REPARSE_POINT;
     }
-    return link | (S_ISDIR(status.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL);
+    const DWORD type = S_ISDIR(status.st_mode)   ? FILE_ATTRIBUTE_DIRECTORY
+                       : S_ISREG(status.st_mode) ? FILE_ATTRIBUTE_NORMAL
+                                                 : FILE_ATTRIBUTE_DEVICE;
+    return link | type;
 }

@@ -4,11 +4,13 @@
 #include "platform/win_types.h"
 
 constexpr DWORD FILE_ATTRIBUTE_DIRECTORY = 0x10;
+constexpr DWORD FILE_ATTRIBUTE_DEVICE = 0x40;
 constexpr DWORD FILE_ATTRIBUTE_NORMAL = 0x80;
 constexpr DWORD FILE_ATTRIBUTE_REPARSE_POINT = 0x400;
 constexpr DWORD INVALID_FILE_ATTRIBUTES = 0xFFFFFFFF;
 
-// FILE_ATTRIBUTE_DIRECTORY for a folder, FILE_ATTRIBUTE_NORMAL for anything else that exists, or
+// FILE_ATTRIBUTE_DIRECTORY for a folder, FILE_ATTRIBUTE_NORMAL for a regular file,
+// FILE_ATTRIBUTE_DEVICE for anything else (a FIFO, a socket, a device), or
 // INVALID_FILE_ATTRIBUTES when the path cannot be read (missing, denied, too long, a dangling or
 // looping link, or a text that names no native path). FILE_ATTRIBUTE_REPARSE_POINT is added when
 // the path's last component is itself a symbolic link, as Windows marks links and junctions.

@@ -22,24 +22,27 @@ constexpr std::size_t kLargestBuffer = 64 * 1024;
 constexpr std::size_t kSmallestBuffer = 4 * 1024;
 
 // Whether the file lies on one of the kernel's interface file systems, which are read like
-// devices: never. Asked once per file system and thread.
-bool IsKernelInterface(const std::string& path, dev_t device) {
+// devices: never. Asked once per file system and thread, of the open file if there is one.
+bool IsKernelInterface(dev_t device, int descriptor, const std::string& path) {
     thread_local std::unordered_map<dev_t, bool> known;
     if (const auto found = known.find(device); found != known.end())
         return found->second;
     struct statfs system {};
-    if (statfs(path.c_str(), &system) != 0)
+    if ((descriptor >= 0 ? fstatfs(descriptor, &system) : statfs(path.c_str(), &system)) != 0)
         return true;
     const bool kernel = IsKernelInterfaceFileSystem(static_cast<unsigned long>(system.f_type));
     known.emplace(device, kernel);
     return kernel;
 }
 
-// The file's descriptor, or -1. The type is checked before the open as well as after it: opening
-// some devices has effects of its own, and a FIFO without a writer would not deliver an end.
-int OpenRegularFile(const std::string& path, struct stat& status) {
-    if (stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode) ||
-        IsKernelInterface(path, status.st_dev)) {
+// The file's descriptor, or -1. The type is checked after the open and, unless the caller has
+// just found a regular file there, before it: opening some devices has effects of its own, and a
+// FIFO without a writer would not deliver an end.
+int OpenRegularFile(const std::string& path, InputFileStream::TypeCheck check,
+                    struct stat& status) {
+    const bool before = check == InputFileStream::TypeCheck::BeforeAndAfterOpen;
+    if (before && (stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode) ||
+                   IsKernelInterface(status.st_dev, -1, path))) {
         return -1;
     }
     const dev_t device = status.st_dev;
@@ -47,8 +50,9 @@ int OpenRegularFile(const std::string& path, struct stat& status) {
     const int descriptor = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (descriptor < 0)
         return -1;
-    if (fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode) || status.st_dev != device ||
-        status.st_ino != inode) {
+    if (fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode) ||
+        (before && (status.st_dev != device || status.st_ino != inode)) ||
+        (!before && IsKernelInterface(status.st_dev, descriptor, path))) {
         close(descriptor);
         return -1;
     }
@@ -57,11 +61,11 @@ int OpenRegularFile(const std::string& path, struct stat& status) {
 
 }  // namespace
 
-InputFileStream::InputFileStream(std::u16string_view path) {
+InputFileStream::InputFileStream(std::u16string_view path, TypeCheck check) {
     const std::optional<std::string> native = WideToNative(path);
     struct stat status {};
     if (native)
-        descriptor_ = OpenRegularFile(*native, status);
+        descriptor_ = OpenRegularFile(*native, check, status);
     if (descriptor_ < 0) {
         failed_ = true;
         return;

@@ -13,7 +13,15 @@
 
 class InputFileStream {
   public:
-    explicit InputFileStream(std::u16string_view path);
+    enum class TypeCheck {
+        BeforeAndAfterOpen,
+        // Whoever opens the file has just found a regular file at the path itself, so the open
+        // asks once, after it, what it has opened.
+        AfterOpen,
+    };
+
+    explicit InputFileStream(std::u16string_view path,
+                             TypeCheck check = TypeCheck::BeforeAndAfterOpen);
     ~InputFileStream();
     InputFileStream(const InputFileStream&) = delete;
     InputFileStream& operator=(const InputFileStream&) = delete;
