@@ -23,19 +23,27 @@ class FindScope {
     HANDLE find_;
 };
 
+// ClassifyPath's answer for a path whose attributes are known.
+std::pair<std::u16string, std::u16string> Split(std::u16string_view path, DWORD attributes) {
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return {};
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+        return {std::u16string(path), u""};
+    const std::size_t last = path.rfind(kPathSeparator);
+    // Room for the rest of the path: the hashing pass makes the file's full path in it.
+    std::u16string folder;
+    folder.reserve(path.size());
+    folder.assign(path.substr(0, last));
+    return {std::move(folder), std::u16string(path.substr(last + 1))};
+}
+
 }  // namespace
 
 std::pair<std::u16string, std::u16string> ClassifyPath(const char16_t* path, DWORD* attributes) {
     const DWORD found = GetFileAttributesW(path);
     if (attributes != nullptr)
         *attributes = found;
-    if (found == INVALID_FILE_ATTRIBUTES)
-        return {};
-    const std::u16string text(path);
-    if ((found & FILE_ATTRIBUTE_DIRECTORY) != 0)
-        return {text, u""};
-    const std::size_t last = text.rfind(kPathSeparator);
-    return {text.substr(0, last), text.substr(last + 1)};
+    return Split(path, found);
 }
 
 void FileCollector::Collect(int collectMode) {
@@ -100,12 +108,11 @@ bool FileCollector::WalkFolder(const std::u16string& path, DWORD attributes) {
         } while (FindNextFileW(find, &found));
     }
 
-    std::vector<DWORD> childAttributes;
-    auto classified = ClassifyAll(children, childAttributes);
+    const std::vector<DWORD> childAttributes = AttributesOfAll(children);
     // This folder's files are recorded one after the other: each goes right behind the last.
     auto lastHere = collected.end();
     for (std::size_t i = 0; i < children.size() && !stopWalk; ++i) {
-        auto& [folder, name] = classified[i];
+        auto [folder, name] = Split(children[i], childAttributes[i]);
         if (folder.empty() && name.empty())
             continue;
         if (name.empty()) {
@@ -127,14 +134,13 @@ bool FileCollector::WalkFolder(const std::u16string& path, DWORD attributes) {
     return true;
 }
 
-std::vector<std::pair<std::u16string, std::u16string>> FileCollector::ClassifyAll(
-    const std::vector<std::u16string>& paths, std::vector<DWORD>& attributes) {
-    std::vector<std::pair<std::u16string, std::u16string>> classified(paths.size());
-    attributes.assign(paths.size(), INVALID_FILE_ATTRIBUTES);
-    // Each thread takes a stretch of the paths; a stop leaves the rest unasked.
-    const auto classify = [&](std::size_t begin, std::size_t end) {
+std::vector<DWORD> FileCollector::AttributesOfAll(const std::vector<std::u16string>& paths) {
+    std::vector<DWORD> attributes(paths.size(), INVALID_FILE_ATTRIBUTES);
+    // Each thread takes a stretch of the paths; a stop leaves the rest unasked. The threads only
+    // ask: what the walk keeps is made by its own thread, whose memory it stays in.
+    const auto ask = [&](std::size_t begin, std::size_t end) {
         for (std::size_t i = begin; i < end && !stopWalk; ++i)
-            classified[i] = ClassifyPath(paths[i].c_str(), &attributes[i]);
+            attributes[i] = GetFileAttributesW(paths[i].c_str());
     };
     // Starting a thread pays for itself only over a good number of queries.
     constexpr std::size_t kPathsWorthAThread = 64;
@@ -144,13 +150,13 @@ std::vector<std::pair<std::u16string, std::u16string>> FileCollector::ClassifyAl
     std::vector<std::jthread> helpers;
     for (std::size_t part = 1; part < parts; ++part) {
         try {
-            helpers.emplace_back(classify, bound(part), bound(part + 1));
+            helpers.emplace_back(ask, bound(part), bound(part + 1));
         } catch (const std::system_error&) {
             // No thread to be had: this thread asks for the paths that helper would have.
-            classify(bound(part), bound(part + 1));
+            ask(bound(part), bound(part + 1));
         }
     }
-    classify(0, bound(1));
+    ask(0, bound(1));
     helpers.clear();
-    return classified;
+    return attributes;
 }

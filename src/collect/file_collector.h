@@ -58,9 +58,8 @@ struct FileCollector {
   private:
     // The entries of the folder the path names, once classified (a folder, then its entries).
     bool WalkFolder(const std::u16string& path, DWORD attributes);
-    // The attributes and split of each path, in order, on several threads when there are many.
-    std::vector<std::pair<std::u16string, std::u16string>> ClassifyAll(
-        const std::vector<std::u16string>& paths, std::vector<DWORD>& attributes);
+    // The attributes of each path, in order, asked on several threads when there are many.
+    std::vector<DWORD> AttributesOfAll(const std::vector<std::u16string>& paths);
 
     // The folders that hold the root, then those whose enumerations are open, outermost first. A
     // folder reached again through a link while it is open is not descended into: its walk would

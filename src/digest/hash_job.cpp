@@ -1,7 +1,5 @@
 #include "digest/hash_job.h"
 
-#include <deque>
-
 #include "digest/file_digest.h"
 #include "digest/hashing_threads.h"
 #include "digest/pass_item.h"
@@ -16,7 +14,8 @@ void Report(ProgressFunction progress, std::size_t count) {
 }
 
 // The oldest collected entry's full path; the entry itself is released, since only the count of
-// collected files is needed once the pass has begun.
+// collected files is needed once the pass has begun. The walk left room for the name behind the
+// folder, so the path is made in the folder's own memory.
 std::u16string TakeOldest(CollectedTable& collected) {
     auto entry = collected.extract(collected.begin());
     std::u16string path = std::move(entry.key());
@@ -30,36 +29,39 @@ std::u16string TakeOldest(CollectedTable& collected) {
 void HashJob::RunHashingPass() {
     CollectedTable& collected = collector->collected;
     const std::size_t total = collected.size();
-    std::deque<PassItem> items;
-    while (!collected.empty()) {
-        PassItem& item = items.emplace_back(TakeOldest(collected));
-        if (collector->unopenable.contains(item.path))
-            item.outcome = PassItem::kFailed;
-    }
     const int threads = HashingThreadCount();
-    ReadAhead helpers(items, stopHashing, threads > 1 && total > 1 ? threads : 0);
-
-    while (!items.empty()) {
+    ReadAhead files(stopHashing, threads > 1 && total > 1 ? threads : 0);
+    // Entries are taken from the table a window ahead of the filing, each as its full path, so
+    // that the memory an entry frees serves the digests filed soon after.
+    constexpr std::size_t kWindow = 4096;
+    for (;;) {
+        while (!collected.empty() && files.Held() < kWindow) {
+            std::u16string path = TakeOldest(collected);
+            const bool unopenable = collector->unopenable.contains(path);
+            files.Add(std::move(path), unopenable);
+        }
+        if (collected.empty())
+            files.NoMore();
+        if (files.Held() == 0)
+            break;
         if (stopHashing) {
             Report(progress, total);
             break;
         }
         Report(progress, failures.size() + digests->size());
-        PassItem& item = items.front();
-        std::optional<std::u16string> digest =
-            helpers.Started() ? helpers.AwaitFront() : FileDigest(item.path.c_str(), stopHashing);
+        std::optional<std::u16string> digest = files.AwaitFront();
         if (!digest) {
             // Cut short by the stop: not processed, so the total comes now, as for a stop seen
             // before the file.
             Report(progress, total);
             break;
         }
+        std::u16string path = files.PopFront();
         if (!digest->empty()) {
-            digests->emplace(std::move(item.path), std::move(*digest));
+            digests->emplace(std::move(path), std::move(*digest));
         } else {
-            failures.push_back(std::move(item.path));
+            failures.push_back(std::move(path));
         }
-        helpers.PopFront();
     }
     Report(progress, failures.size() + digests->size());
 }

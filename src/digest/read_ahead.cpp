@@ -5,8 +5,8 @@
 #include "digest/file_digest.h"
 #include "digest/lane_hasher.h"
 
-ReadAhead::ReadAhead(std::deque<PassItem>& items, const std::atomic<bool>& stopRequest, int helpers)
-    : items_(items), stopRequest_(stopRequest) {
+ReadAhead::ReadAhead(const std::atomic<bool>& stopRequest, int helpers)
+    : stopRequest_(stopRequest) {
     for (int i = 0; i < helpers; ++i) {
         try {
             helpers_.emplace_back(&ReadAhead::Help, this);
@@ -17,26 +17,50 @@ ReadAhead::ReadAhead(std::deque<PassItem>& items, const std::atomic<bool>& stopR
 }
 
 ReadAhead::~ReadAhead() {
+    NoMore();
     for (std::thread& helper : helpers_)
         helper.join();
 }
 
-PassItem* ReadAhead::Claim() {
-    std::lock_guard lock(mutex_);
-    // Items the walk found unopenable are settled already.
-    while (claimed_ < items_.size() && items_[claimed_].outcome != PassItem::kPending)
-        ++claimed_;
-    if (claimed_ == items_.size())
-        return nullptr;
-    PassItem& item = items_[claimed_++];
-    if (!stopRequest_.load(std::memory_order_relaxed))
-        return &item;
-    // The pass may be waiting for this very item: after a stop nobody will read it.
-    item.outcome = PassItem::kUnfinished;
-    const bool wake = &item == awaited_;
-    if (wake)
-        settled_.notify_one();
-    return nullptr;
+void ReadAhead::Add(std::u16string&& path, bool unopenable) {
+    {
+        std::lock_guard lock(mutex_);
+        PassItem& item = items_.emplace_back(std::move(path));
+        if (unopenable)
+            item.outcome = PassItem::kFailed;
+    }
+    added_.notify_one();
+}
+
+void ReadAhead::NoMore() {
+    {
+        std::lock_guard lock(mutex_);
+        noMore_ = true;
+    }
+    added_.notify_all();
+}
+
+PassItem* ReadAhead::Claim(bool wait) {
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        // Items the walk found unopenable are settled already.
+        while (claimed_ < items_.size() && items_[claimed_].outcome != PassItem::kPending)
+            ++claimed_;
+        const bool stopped = stopRequest_.load(std::memory_order_relaxed);
+        if (claimed_ < items_.size()) {
+            PassItem& item = items_[claimed_++];
+            if (!stopped)
+                return &item;
+            // The pass may be waiting for this very item: after a stop nobody will read it.
+            item.outcome = PassItem::kUnfinished;
+            if (&item == awaited_)
+                settled_.notify_one();
+            return nullptr;
+        }
+        if (!wait || noMore_ || stopped)
+            return nullptr;
+        added_.wait(lock);
+    }
 }
 
 void ReadAhead::Settle(PassItem& item, PassItem::Outcome outcome) {
@@ -56,7 +80,7 @@ void ReadAhead::Help() {
                      [this](PassItem& item, PassItem::Outcome outcome) { Settle(item, outcome); });
     for (;;) {
         while (lanes.HasFreeLane()) {
-            PassItem* item = Claim();
+            PassItem* item = Claim(lanes.Idle());
             if (item == nullptr)
                 break;
             lanes.Begin(*item);
@@ -70,6 +94,11 @@ void ReadAhead::Help() {
 std::optional<std::u16string> ReadAhead::AwaitFront() {
     const PassItem& item = items_.front();
     PassItem::Outcome outcome = PassItem::kPending;
+    if (helpers_.empty()) {
+        if (item.outcome == PassItem::kFailed)
+            return std::u16string();
+        return FileDigest(item.path.c_str(), stopRequest_);
+    }
     {
         std::unique_lock lock(mutex_);
         awaited_ = &item;
@@ -87,9 +116,11 @@ std::optional<std::u16string> ReadAhead::AwaitFront() {
     }
 }
 
-void ReadAhead::PopFront() {
+std::u16string ReadAhead::PopFront() {
     std::lock_guard lock(mutex_);
+    std::u16string path = std::move(items_.front().path);
     items_.pop_front();
     if (claimed_ > 0)
         --claimed_;
+    return path;
 }
