@@ -5,6 +5,7 @@
 #   s. 64 files of 16 MiB: `hashwick DIR` against `rhash -r --md5 DIR`;
 #   b. one 1 GiB file: `hashwick DIR` against `openssl md5 FILE`;
 #   w. the window (under Xvfb) against the console, on the tree;
+#   n. the console program against its walk-and-hash tool (no dialog, no notifications), on the tree;
 #   m. peak memory over an empty run, per file, on the tree and on 1,000,000 empty files.
 # Times are wall-clock times of whole processes, start-up and exit included, medians of RUNS
 # (default 5) runs taken in turns with the peer's, after an untimed pass that puts the data in the
@@ -189,6 +190,7 @@ build="${HASHWICK_BUILD:-$root/build/release}"
 [ -n "${HASHWICK_BUILD:-}" ] || build_release
 hashwick="$build/src/app/hashwick"
 engine="$build/bench/md5_throughput"
+walk="$build/bench/hashwick-walk"
 mkdir -p "$scratch" "$work"
 build_data
 warm_cache
@@ -247,6 +249,13 @@ check_list Hashwick_tree.txt 100000
 window_s=$ours_s
 console_s=$peer_s
 
+say "n. the program against its walk-and-hash tool"
+ours=("${console[@]}" "$hashwick" "$scratch/tree")
+peer=("$walk" --list "$scratch/tree")
+in_turns ours peer
+program_s=$ours_s
+walk_tool_s=$peer_s
+
 say "m. peak memory"
 empty_peak=$(peak_bytes "$scratch/empty")
 tree_peak=$(peak_bytes "$scratch/tree")
@@ -279,7 +288,8 @@ for name, ours, peer, peer_name, target in (
         ("t. 100,000 files, 0-20 KB (s)", $tree_s, $tree_peer_s, "rhash -r --md5", 0.5),
         ("s. 64 files of 16 MiB (s)", $sixtyfour_s, $sixtyfour_peer_s, "rhash -r --md5", 0.4),
         ("b. one 1 GiB file (s)", $big_s, $big_peer_s, "openssl md5", 1.0),
-        ("w. window, 100,000 files (s)", $window_s, $console_s, "the console run", 1.05)):
+        ("w. window, 100,000 files (s)", $window_s, $console_s, "the console run", 1.05),
+        ("n. notifications, 100,000 files (s)", $program_s, $walk_tool_s, "hashwick-walk --list", 1.03)):
     r = ours / peer
     print(row.format(name, f"{ours:.3f}", f"{peer:.3f} {peer_name}", f"{r:.3f}",
                      f"<= {target}", verdict(r, target)))
