@@ -29,12 +29,16 @@ struct HashJob {
     std::atomic<bool> stopHashing = false;
     ProgressFunction progress = nullptr;
 
-    // Digests the collected files in the table's order. Calls progress with the number of files
-    // processed before each file and once at the end; when it sees a stop request it first calls
-    // progress once with the number of collected files, then leaves the loop. A stop is also seen
-    // inside a file, which is then left unfinished and unfiled. With both tables empty at the start
-    // and N files collected, the counts are 0, 1, ..., N-1, N; after a stop seen behind k files:
-    // 0, ..., k-1, N, k, or 0, ..., k, N, k when it came while file k+1 was read.
+    // Digests the collected files in the table's order: helper threads (HashingThreadCount) read
+    // and digest them ahead, and the pass files each result in that order, so the tables and the
+    // counts are those of digesting one file after the other. Each collected entry is released
+    // as the pass takes it; the collector's collectedCount keeps the count. Calls progress with
+    // the number of files processed before each file and once at the end; when it sees a stop
+    // request it first calls progress once with the number of collected files, then leaves the
+    // loop. A stop is also seen inside a file, which is then left unfinished and unfiled. With
+    // both tables empty at the start and N files collected, the counts are 0, 1, ..., N-1, N;
+    // after a stop seen behind k files: 0, ..., k-1, N, k, or 0, ..., k, N, k when it came while
+    // file k+1 was read.
     void RunHashingPass();
 };
 
