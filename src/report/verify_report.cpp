@@ -89,7 +89,8 @@ class VerifyReport {
         if (outcome.unlisted == 0)
             return out_.Text(kNotRead);
         const auto& [folder, code] = check_.Unlisted()[outcome.unlisted - 1];
-        return out_.Text(folder)
+        return out_.Text(u"フォルダ ")
+            .Text(folder)
             .Text(u" を一覧できません。")
             .Text(ReadErrorText(static_cast<int>(code)));
     }
