@@ -8,10 +8,20 @@
 FolderCheck::FolderCheck(const DigestList& list, std::u16string folder)
     : list_(list), index_(list), folder_(std::move(folder)), present_(list.files.size()) {}
 
-std::string FolderCheck::KeyOf(std::u16string_view path) {
-    std::string key;
-    encoder_.Append(key, path.substr(folder_.size()));
-    return key;
+std::string_view FolderCheck::KeyOf(std::u16string_view path) {
+    key_.clear();
+    encoder_.Append(key_, path.substr(folder_.size()));
+    return key_;
+}
+
+std::pair<std::size_t, std::size_t> FolderCheck::FindAfterLast(std::string_view key) {
+    const std::size_t size = index_.Order().size();
+    const bool atNext = next_ < size && index_.KeyAt(next_) == key &&
+                        (next_ + 1 == size || index_.KeyAt(next_ + 1) != key) &&
+                        (next_ == 0 || index_.KeyAt(next_ - 1) != key);
+    const auto found = atNext ? std::pair(next_, next_ + 1) : index_.Find(key);
+    next_ = found.second;
+    return found;
 }
 
 void FolderCheck::TakeUnlisted(CollectedTable& collected) {
@@ -24,9 +34,9 @@ void FolderCheck::TakeUnlisted(CollectedTable& collected) {
             folderKey = KeyOf(folder);
             folderKey += static_cast<char>(kPathSeparator);
         }
-        std::string key = folderKey;
-        encoder_.Append(key, entry->second);
-        const auto [first, last] = index_.Find(key);
+        key_ = folderKey;
+        encoder_.Append(key_, entry->second);
+        const auto [first, last] = index_.Find(key_);
         if (first == last) {
             added_.push_back(entry->first + kPathSeparator + entry->second);
             entry = collected.erase(entry);
@@ -44,7 +54,7 @@ bool FolderCheck::IsAmbiguous(std::size_t first, std::size_t last) const {
 }
 
 void FolderCheck::Record(const std::u16string& path, Found found, const Digest& now) {
-    const auto [first, last] = index_.Find(KeyOf(path));
+    const auto [first, last] = FindAfterLast(KeyOf(path));
     if (first == last)
         return;
     if (IsAmbiguous(first, last)) {

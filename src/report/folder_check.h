@@ -58,8 +58,11 @@ class FolderCheck {
     const ClassCounts& Counts() const { return counts_; }
 
   private:
-    // The key of a path below the folder.
-    std::string KeyOf(std::u16string_view path);
+    // The key of a path below the folder, valid until the next call.
+    std::string_view KeyOf(std::u16string_view path);
+    // The positions in the index of the files with the key; the position after the last one
+    // found is tried first, since the pass's files come in the list's order when little changed.
+    std::pair<std::size_t, std::size_t> FindAfterLast(std::string_view key);
     bool IsAmbiguous(std::size_t first, std::size_t last) const;
     void Record(const std::u16string& path, Found found, const Digest& now);
     std::uint32_t UnlistedAbove(std::string_view key) const;
@@ -69,6 +72,8 @@ class FolderCheck {
     const ListIndex index_;
     const std::u16string folder_;
     ListTextEncoder encoder_;
+    std::string key_;
+    std::size_t next_ = 0;
     // The number of files found with each key, two meaning two or more, at the position in the
     // index where the key's listed files begin.
     std::vector<std::uint8_t> present_;

@@ -15,9 +15,10 @@ std::pair<std::size_t, std::size_t> ListIndex::Find(std::string_view key) const 
     const auto first = std::lower_bound(
         order_.begin(), order_.end(), key,
         [&](std::uint32_t file, std::string_view wanted) { return keyOf(file) < wanted; });
-    const auto last = std::upper_bound(
-        first, order_.end(), key,
-        [&](std::string_view wanted, std::uint32_t file) { return wanted < keyOf(file); });
+    // Most keys name one file: the run of equal keys is short.
+    auto last = first;
+    while (last != order_.end() && keyOf(*last) == key)
+        ++last;
     return {static_cast<std::size_t>(first - order_.begin()),
             static_cast<std::size_t>(last - order_.begin())};
 }
