@@ -166,6 +166,7 @@ class ListParser {
         }
         if (cutShort_)
             return Fail(kCutShort);
+        KeepPathsOnly();
         MapKeys();
         return ListReading{std::move(list_), 0, {}};
     }
@@ -288,6 +289,16 @@ class ListParser {
             return false;
         list_.processed = *processed;
         return true;
+    }
+
+    void KeepPathsOnly() {
+        std::string paths(list_.text, 0, 2 + list_.rootSize);
+        for (ListedFile& file : list_.files) {
+            const std::size_t start = paths.size();
+            paths.append(list_.text, file.pathStart, file.pathSize);
+            file.pathStart = start;
+        }
+        list_.text = std::move(paths);
     }
 
     void MapKeys() {

@@ -28,7 +28,9 @@ struct ListedFile {
 };
 
 struct DigestList {
-    std::string text;  // the file's bytes
+    // "# ", the root and the paths of the list's files, one after the other: the bytes of the
+    // file that are needed once it has been read.
+    std::string text;
     std::size_t rootSize = 0;
     std::int64_t collected = 0;  // the count of the first line
     std::int64_t processed = 0;  // fewer than collected when the run was stopped
