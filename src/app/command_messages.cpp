@@ -1,7 +1,6 @@
 #include "app/command_messages.h"
 
 #include "app/console_commands.h"
-#include "report/check_report.h"
 #include "report/list_layout.h"
 
 std::u16string ProgramMessage(std::u16string_view text) {
@@ -16,7 +15,7 @@ std::u16string ListErrorText(const std::u16string& name, const ListReading& read
 }
 
 int Conclude(ConsoleStatusLine& console, const ListFileResult& report, const ClassCounts& counts,
-             std::u16string_view kind) {
+             std::u16string_view kind, bool same) {
     if (!report.written) {
         console.Message(ProgramMessage(std::u16string(kind) + u"結果を書き込めませんでした。\n" +
                                        report.fileName + u"\n" + report.reason));
@@ -32,5 +31,5 @@ int Conclude(ConsoleStatusLine& console, const ListFileResult& report, const Cla
         }
         console.Message(summary);
     }
-    return OnlyMatches(counts) ? kExitOnlyMatches : kExitDifferences;
+    return same ? kExitOnlyMatches : kExitDifferences;
 }

@@ -16,6 +16,6 @@ std::u16string ProgramMessage(std::u16string_view text);
 std::u16string ListErrorText(const std::u16string& name, const ListReading& reading);
 
 // Says where the report went and what it counts (on a terminal), or why it could not be written;
-// gives the exit status.
+// gives the exit status: 0 only for a report that found everything the same.
 int Conclude(ConsoleStatusLine& console, const ListFileResult& report, const ClassCounts& counts,
-             std::u16string_view kind);
+             std::u16string_view kind, bool same);

@@ -3,6 +3,7 @@
 #include "app/command_messages.h"
 #include "app/console_commands.h"
 #include "framework/stop_signals.h"
+#include "report/check_report.h"
 #include "report/compare_report.h"
 
 int RunCompare(const std::u16string& oldName, const std::u16string& newName) {
@@ -24,5 +25,6 @@ int RunCompare(const std::u16string& oldName, const std::u16string& newName) {
     }
     const ListFileResult report =
         WriteCompareReport(comparison, oldName, newName, start, CurrentTick());
-    return Conclude(console, report, comparison.Counts(), u"比較");
+    return Conclude(console, report, comparison.Counts(), u"比較",
+                    OnlyMatches(comparison.Counts()));
 }

@@ -6,6 +6,7 @@
 #include "digest/hashing_threads.h"
 #include "framework/stop_signals.h"
 #include "platform/file_attributes.h"
+#include "report/check_report.h"
 #include "report/list_layout.h"
 #include "report/listed_folder.h"
 #include "report/verify_report.h"
@@ -99,5 +100,7 @@ int RunVerify(const std::u16string& listName, const std::optional<std::u16string
     }
     check.Settle(collector, digests, job.failures);
     const ListFileResult report = WriteVerifyReport(check, listName, start, CurrentTick());
-    return Conclude(console, report, check.Counts(), u"照合");
+    // A folder that could not be listed may hold files that nothing accounts for.
+    return Conclude(console, report, check.Counts(), u"照合",
+                    OnlyMatches(check.Counts()) && check.Unlisted().empty());
 }

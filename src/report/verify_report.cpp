@@ -49,6 +49,10 @@ class VerifyReport {
           out_(report_.Out()) {
         report_.ListLines(u"リスト", listName, list_);
         out_.Line({u"# 照合したフォルダ: ", check.Folder()});
+        for (const auto& [folder, code] : check.Unlisted()) {
+            out_.Line(
+                {u"# 一覧できないフォルダ: ", folder, u" ", ReadErrorText(static_cast<int>(code))});
+        }
         out_.Line({kDoubleRule});
     }
 
@@ -88,11 +92,9 @@ class VerifyReport {
             return out_.Text(kNotRegular);
         if (outcome.unlisted == 0)
             return out_.Text(kNotRead);
-        const auto& [folder, code] = check_.Unlisted()[outcome.unlisted - 1];
         return out_.Text(u"フォルダ ")
-            .Text(folder)
-            .Text(u" を一覧できません。")
-            .Text(ReadErrorText(static_cast<int>(code)));
+            .Text(check_.Unlisted()[outcome.unlisted - 1].first)
+            .Text(u" を一覧できません。");
     }
 
     void FileLine(std::size_t index) {

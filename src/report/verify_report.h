@@ -7,7 +7,8 @@
 #include "report/folder_check.h"
 #include "report/list_writer.h"
 
-// The list's name as the user gave it heads the report. Every path is one below the folder
-// checked; a file of the list is named by the folder and the list's path below its root.
+// The list's name as the user gave it heads the report, with the folder checked and the folders
+// below it that could not be listed. Every path is one below the folder checked; a file of the
+// list is named by the folder and the list's path below its root.
 ListFileResult WriteVerifyReport(const FolderCheck& check, const std::u16string& listName,
                                  Tick start, Tick end);
