@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "platform/path_text.h"
 #include "platform/system_error_text.h"
 #include "report/check_report.h"
 #include "report/list_file_name.h"
@@ -30,7 +29,8 @@ std::u16string Spelled(std::u16string_view text) {
         if (unit >= 0xDC80 && unit <= 0xDCFF) {
             std::snprintf(buffer, sizeof buffer, "<0x%02X>", static_cast<unsigned>(unit - 0xDC00));
         } else {
-            if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < text.size()) {
+            if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+                text[i + 1] <= 0xDFFF) {
                 unit = 0x10000 + ((unit - 0xD800) << 10) + (text[++i] - 0xDC00);
             }
             std::snprintf(buffer, sizeof buffer, "<U+%04X>", static_cast<unsigned>(unit));
