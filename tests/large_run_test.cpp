@@ -1,11 +1,12 @@
-// Runs of the program on large trees: many files, and a file past 4 GiB among small ones. They
-// take seconds, so they run in the plain build only.
+// Runs of the program on large trees (many files, and a file past 4 GiB among small ones) and a
+// check of a list of a million files. They take seconds, so they run in the plain build only.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <future>
 
+#include "support/code_page.h"
 #include "support/processes.h"
 #include "support/scratch_folder.h"
 #include "support/texts.h"
@@ -65,6 +66,39 @@ TEST(LargeRun, AFilePast4GiBAmongSmallOnes) {
         Lines({"# " + root + "(4)", kDoubleRule, root + "/a\t0cc175b9c0f1b6a831c399e269772661",
                root + "/b\t92eb5ffee6ae2fec3ad71c777531578f", root + "/big\t" + md5sum.get(),
                root + "/c\t4a8a08f09d37b73795649038408b5f33", kRule}));
+}
+
+// A list of a million files checked against a folder that holds none of them any more: each is
+// missing, and the report lists them as the list does.
+TEST(LargeRun, AMillionLineListCheckedAgainstAnEmptyFolder) {
+    ScratchFolder folder;
+    ScratchFolder workingDirectory;
+    folder.MakeFolder("gone");
+    const std::string root = folder.Path("gone");
+    std::string lines;
+    char name[32];
+    for (int i = 0; i < 1000000; ++i) {
+        std::snprintf(name, sizeof name, "/d%03d/f%03d\t", i / 1000, i % 1000);
+        lines += root + name + "d41d8cd98f00b204e9800998ecf8427e\r\n";
+    }
+    const std::string counted = root + "(1000000)\r\n";
+    workingDirectory.WriteFile("million.txt", "# " + counted + kDoubleRule + "\r\n" + lines +
+                                                  kRule + "\r\n" + Timing("1.0", "2.0"));
+    const CommandResult result = RunCommand({"env", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY",
+                                             HASHWICK_BINARY, "--verify", "million.txt"},
+                                            workingDirectory.Root());
+    EXPECT_EQ(result.exitStatus, 1) << result.errors;
+    const std::string report = workingDirectory.ReadFile("Hashwick_million_照合.txt");
+    const std::string expected =
+        ToCodePage932("# リスト: million.txt\r\n# リストのルート: ") + counted +
+        ToCodePage932("# 照合したフォルダ: " + root + "\r\n" + kDoubleRule + "\r\n" + kRule +
+                      "### 欠落\r\n") +
+        lines +
+        ToCodePage932(kRule +
+                      "\r\n# 不一致 0\r\n# 欠落 1000000\r\n# 追加 0\r\n# 読取不可 0\r\n"
+                      "# 曖昧 0\r\n# 前回読取不可・今回読取可 0\r\n# 前回も今回も読取不可 0\r\n"
+                      "# 一致 0\r\n");
+    EXPECT_EQ(report.substr(0, expected.size()), expected);
 }
 
 }  // namespace

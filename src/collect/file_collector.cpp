@@ -49,6 +49,7 @@ std::pair<std::u16string, std::u16string> ClassifyPath(const char16_t* path, DWO
 void FileCollector::Collect(int collectMode) {
     collected.clear();
     unopenable.clear();
+    unlisted.clear();
     enteredThroughLink_.clear();
     mode = collectMode;
     for (const std::u16string& root : roots) {
@@ -87,8 +88,10 @@ bool FileCollector::WalkFolder(const std::u16string& path, DWORD attributes) {
     const std::u16string pattern = path + std::u16string(kEveryEntryPattern);
     WIN32_FIND_DATAW found;
     const HANDLE find = FindFirstFileW(pattern.c_str(), &found);
-    if (find == INVALID_HANDLE_VALUE)
+    if (find == INVALID_HANDLE_VALUE) {
+        unlisted.emplace_back(path, GetLastError());
         return false;
+    }
     std::vector<std::u16string> children;
     bool followLinksBelow = true;
     {

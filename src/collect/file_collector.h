@@ -39,6 +39,9 @@ struct FileCollector {
     // files of the kernel's interface file systems. Few as they are, the hashing pass need not ask
     // of every other file what it is before opening it.
     std::unordered_set<std::u16string> unopenable;
+    // The folders whose entries could not be listed, with the reason GetLastError gave, in the
+    // order the walk met them: nothing below them is recorded.
+    std::vector<std::pair<std::u16string, DWORD>> unlisted;
     int mode = FilesOnly;
     // Threads that ask for the attributes of a large folder's entries together. The walk's
     // order and its table are those of one thread.

@@ -1,17 +1,9 @@
 #include "framework/console_backend.h"
 
-#include <poll.h>
-#include <signal.h>
-#include <sys/eventfd.h>
-#include <sys/signalfd.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 
+#include "framework/console_status.h"
 #include "framework/dialog.h"
 #include "framework/message_pump.h"
 #include "framework/shell.h"
@@ -31,28 +23,28 @@ int WriteBox(const CString& text, const CString& caption, UINT type) {
     return (type & MB_TYPEMASK) == MB_YESNO ? IDNO : IDOK;
 }
 
-sigset_t CloseSignals() {
-    sigset_t signals;
-    sigemptyset(&signals);
-    sigaddset(&signals, SIGINT);
-    sigaddset(&signals, SIGTERM);
-    sigaddset(&signals, SIGHUP);
-    return signals;
+// The signal is the main window's close command; whoever stopped the run learns why there is no
+// list.
+void CloseMainWindow(const std::u16string& signalName) {
+    CWinApp* app = AfxGetApp();
+    CWnd* window = app != nullptr ? app->m_pMainWnd : nullptr;
+    if (window == nullptr || !window->IsWindowEnabled())
+        return;
+    window->MessageBox(StoppedBySignalText(signalName).c_str(), nullptr, MB_OK | MB_ICONERROR);
+    window->SendMessage(WM_CLOSE);
 }
 
 // The status line: the caption, then the texts of the read-only fields and labels from left
 // to right ("123 / 456").
 class ConsoleView final : public DialogView {
   public:
-    explicit ConsoleView(CDialog& dialog)
-        : dialog_(dialog), terminal_(isatty(STDERR_FILENO) == 1) {}
+    explicit ConsoleView(CDialog& dialog) : dialog_(dialog) {}
 
     ~ConsoleView() override {
         if (!shown_)
             return;
         Draw();
-        if (terminal_)
-            std::fputs("\n", stderr);
+        status_.Finish();
     }
 
     void Show() override {
@@ -61,10 +53,7 @@ class ConsoleView final : public DialogView {
     }
 
     void WindowChanged(CWnd&) override {
-        if (!shown_)
-            return;
-        const auto now = std::chrono::steady_clock::now();
-        if (now - lastDraw_ < std::chrono::milliseconds(100))
+        if (!shown_ || !status_.Due())
             return;
         Draw();
     }
@@ -72,8 +61,7 @@ class ConsoleView final : public DialogView {
     void EndModalLoop() override {}
 
     int MessageBox(const CString& text, const CString& caption, UINT type) override {
-        if (terminal_ && shown_)
-            std::fputs("\r\x1b[K", stderr);
+        status_.Clear();
         const int answer = WriteBox(text, caption, type);
         if (shown_)
             Draw();
@@ -87,9 +75,6 @@ class ConsoleView final : public DialogView {
 
   private:
     void Draw() {
-        lastDraw_ = std::chrono::steady_clock::now();
-        if (!terminal_)
-            return;
         std::vector<const CWnd*> fields;
         for (const auto& control : dialog_.Controls()) {
             const bool label = control->GetControlClass() == ControlClass::Static;
@@ -101,63 +86,25 @@ class ConsoleView final : public DialogView {
         std::stable_sort(fields.begin(), fields.end(), [](const CWnd* a, const CWnd* b) {
             return a->TemplateRect().left < b->TemplateRect().left;
         });
-        std::string line = Text(dialog_.GetWindowText());
-        for (const CWnd* field : fields) {
-            line.push_back(' ');
-            line += Text(field->GetWindowText());
-        }
-        std::fprintf(stderr, "\r%s\x1b[K", line.c_str());
-        std::fflush(stderr);
+        CString line = dialog_.GetWindowText();
+        for (const CWnd* field : fields)
+            line += u" " + field->GetWindowText();
+        status_.Draw(line);
     }
 
     CDialog& dialog_;
-    const bool terminal_;
+    ConsoleStatusLine status_;
     bool shown_ = false;
-    std::chrono::steady_clock::time_point lastDraw_;
 };
 
 }  // namespace
 
-ConsoleBackend::ConsoleBackend() : queue_(AfxGetThreadQueue()) {
-    const sigset_t signals = CloseSignals();
-    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
-    signals_ = signalfd(-1, &signals, SFD_CLOEXEC);
-    wake_ = eventfd(0, EFD_CLOEXEC);
-    signalWatcher_ = std::thread(&ConsoleBackend::WatchSignals, this);
-}
+ConsoleBackend::ConsoleBackend()
+    : queue_(AfxGetThreadQueue()), stopSignals_([queue = queue_](const std::u16string& name) {
+          queue->PostInvoke([name] { CloseMainWindow(name); });
+      }) {}
 
-ConsoleBackend::~ConsoleBackend() {
-    const std::uint64_t one = 1;
-    if (write(wake_, &one, sizeof one) != sizeof one)
-        std::abort();
-    signalWatcher_.join();
-    close(signals_);
-    close(wake_);
-}
-
-void ConsoleBackend::WatchSignals() {
-    for (;;) {
-        pollfd ready[2] = {{signals_, POLLIN, 0}, {wake_, POLLIN, 0}};
-        if (poll(ready, 2, -1) < 0 || (ready[1].revents & POLLIN) != 0)
-            return;
-        signalfd_siginfo received{};
-        if (read(signals_, &received, sizeof received) != sizeof received)
-            continue;
-        const auto signal = static_cast<int>(received.ssi_signo);
-        queue_->PostInvoke([signal] {
-            CWinApp* app = AfxGetApp();
-            CWnd* window = app != nullptr ? app->m_pMainWnd : nullptr;
-            if (window == nullptr || !window->IsWindowEnabled())
-                return;
-            // Whoever stopped the run learns why there is no list.
-            const std::string name = sigabbrev_np(signal) != nullptr ? sigabbrev_np(signal) : "";
-            const CString text =
-                u"シグナル SIG" + NativeToWide(name) + u" を受けたため中断しました。";
-            window->MessageBox(text.c_str(), nullptr, MB_OK | MB_ICONERROR);
-            window->SendMessage(WM_CLOSE);
-        });
-    }
-}
+ConsoleBackend::~ConsoleBackend() = default;
 
 std::unique_ptr<DialogView> ConsoleBackend::CreateView(CDialog& dialog, const DialogTemplate&) {
     return std::make_unique<ConsoleView>(dialog);

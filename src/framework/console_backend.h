@@ -5,10 +5,10 @@
 #pragma once
 
 #include <memory>
-#include <thread>
 
 #include "framework/backend.h"
 #include "framework/message_queue.h"
+#include "framework/stop_signals.h"
 
 class ConsoleBackend final : public UiBackend {
   public:
@@ -26,10 +26,6 @@ class ConsoleBackend final : public UiBackend {
     INT_PTR OpenDocument(const CString&) override;
 
   private:
-    void WatchSignals();
-
     std::shared_ptr<MessageQueue> queue_;
-    int signals_ = -1;  // the close signals, read as they come
-    int wake_ = -1;     // tells the watcher to end
-    std::thread signalWatcher_;
+    StopSignals stopSignals_;
 };

@@ -22,6 +22,13 @@ struct FindState {
 
 constexpr std::u16string_view kEveryEntry = u"*.*";
 
+thread_local DWORD lastError = 0;
+
+HANDLE Failed(int code) {
+    lastError = static_cast<DWORD>(code);
+    return INVALID_HANDLE_VALUE;
+}
+
 bool NextName(DIR* folder, WIN32_FIND_DATAW* findData) {
     errno = 0;
     const dirent* entry = readdir(folder);
@@ -36,32 +43,35 @@ bool NextName(DIR* folder, WIN32_FIND_DATAW* findData) {
 HANDLE FindFirstFileW(LPCWSTR pattern, WIN32_FIND_DATAW* findData) {
     std::u16string_view text(pattern);
     if (!text.ends_with(kEveryEntry))
-        return INVALID_HANDLE_VALUE;
+        return Failed(EINVAL);
     text.remove_suffix(kEveryEntry.size());
     if (!text.empty() && text.back() != kPathSeparator)
-        return INVALID_HANDLE_VALUE;
+        return Failed(EINVAL);
     const std::optional<std::string> native = WideToNative(text.empty() ? u"." : text);
     if (!native)
-        return INVALID_HANDLE_VALUE;
+        return Failed(ENOENT);
 
     const int descriptor =
         open(native->c_str(), O_RDONLY | O_DIRECTORY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (descriptor < 0)
-        return INVALID_HANDLE_VALUE;
+        return Failed(errno);
     struct stat status {};
     struct statfs system {};
     if (fstat(descriptor, &status) != 0 || fstatfs(descriptor, &system) != 0) {
+        const int code = errno;
         close(descriptor);
-        return INVALID_HANDLE_VALUE;
+        return Failed(code);
     }
     DIR* folder = fdopendir(descriptor);
     if (folder == nullptr) {
+        const int code = errno;
         close(descriptor);
-        return INVALID_HANDLE_VALUE;
+        return Failed(code);
     }
     if (!NextName(folder, findData)) {
+        const int code = errno != 0 ? errno : EIO;
         closedir(folder);
-        return INVALID_HANDLE_VALUE;
+        return Failed(code);
     }
     return new FindState{folder,
                          {status.st_dev, status.st_ino},
@@ -79,6 +89,10 @@ BOOL FindClose(HANDLE find) {
     closedir(state->folder);
     delete state;
     return TRUE;
+}
+
+DWORD GetLastError() {
+    return lastError;
 }
 
 FolderIdentity GetFindFolderIdentity(HANDLE find) {

@@ -17,9 +17,12 @@ inline const HANDLE INVALID_HANDLE_VALUE = reinterpret_cast<HANDLE>(~std::uintpt
 // Begins the enumeration of the folder that the pattern names: a folder path followed by the
 // separator and "*.*", which matches every entry ("*.*" alone names the current folder). The entry
 // names come in the order the file system delivers them, "." and ".." included. Gives the first
-// name, or INVALID_HANDLE_VALUE when the folder cannot be opened or delivers no entry at all.
-// Links are followed; opening never blocks.
+// name, or INVALID_HANDLE_VALUE when the folder cannot be opened or delivers no entry at all; the
+// reason is then kept for GetLastError. Links are followed; opening never blocks.
 HANDLE FindFirstFileW(LPCWSTR pattern, WIN32_FIND_DATAW* findData);
+
+// The system's error code for the calling thread's last FindFirstFileW that failed.
+DWORD GetLastError();
 
 // The next name; FALSE at the end of the folder or when reading it fails.
 BOOL FindNextFileW(HANDLE find, WIN32_FIND_DATAW* findData);

@@ -5,6 +5,15 @@
 
 #include "platform/path_text.h"
 
+namespace {
+
+std::u16string OtherErrorText(int code) {
+    return NativeToWide(strerrordesc_np(code) != nullptr ? strerrordesc_np(code) : "") + u" (" +
+           NativeToWide(std::to_string(code)) + u")";
+}
+
+}  // namespace
+
 std::u16string SystemErrorText(int code) {
     switch (code) {
         case EACCES:
@@ -25,7 +34,21 @@ std::u16string SystemErrorText(int code) {
         case EIO:
             return u"入出力エラーが発生しました。";
         default:
-            return NativeToWide(strerrordesc_np(code) != nullptr ? strerrordesc_np(code) : "") +
-                   u" (" + NativeToWide(std::to_string(code)) + u")";
+            return OtherErrorText(code);
+    }
+}
+
+std::u16string ReadErrorText(int code) {
+    switch (code) {
+        case EACCES:
+        case EPERM:
+            return u"読み取りが許可されていません。";
+        case ENOENT:
+        case ENOTDIR:
+            return u"見つかりません。";
+        case EIO:
+            return u"入出力エラーが発生しました。";
+        default:
+            return OtherErrorText(code);
     }
 }

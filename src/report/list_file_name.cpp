@@ -18,3 +18,12 @@ std::u16string MakeListFileName(const std::u16string& root) {
 
     return u"Hashwick_" + std::u16string(base) + u".txt";
 }
+
+std::u16string MakeCheckReportName(std::u16string_view listPath, std::u16string_view kind) {
+    std::u16string_view base = listPath.substr(listPath.find_last_of(u"\\/") + 1);
+    base = base.substr(0, base.rfind(u'.'));
+    constexpr std::u16string_view kPrefix = u"Hashwick_";
+    if (base.starts_with(kPrefix))
+        base.remove_prefix(kPrefix.size());
+    return std::u16string(kPrefix) + std::u16string(base) + u"_" + std::u16string(kind) + u".txt";
+}

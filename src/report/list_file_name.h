@@ -1,7 +1,8 @@
-// The name of a run's list file, from its root folder.
+// The names of a run's list file, from its root folder, and of the reports on a list.
 #pragma once
 
 #include <string>
+#include <string_view>
 
 // "Hashwick_" + the root's last name component without its extension + ".txt". The root is split
 // as Windows paths are: a drive ("C:") when the second character is a colon, then components
@@ -9,3 +10,8 @@
 // bare drive, or starts its last component with a full stop) the drive letter takes its place,
 // or nothing when there is no drive.
 std::u16string MakeListFileName(const std::u16string& root);
+
+// The name of the report on a list: "Hashwick_" + the list file's name without its folder, its
+// extension and a leading "Hashwick_" + "_" + the kind of report + ".txt", so that the report on
+// Hashwick_docs.txt of a check is Hashwick_docs_照合.txt.
+std::u16string MakeCheckReportName(std::u16string_view listPath, std::u16string_view kind);

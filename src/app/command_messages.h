@@ -1,0 +1,21 @@
+// What the console commands say: on stderr, behind the program's name, as the program's other
+// console messages are.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "framework/console_status.h"
+#include "report/file_class.h"
+#include "report/list_reader.h"
+#include "report/list_writer.h"
+
+std::u16string ProgramMessage(std::u16string_view text);
+
+// Which list could not be read, and which of its lines is wrong.
+std::u16string ListErrorText(const std::u16string& name, const ListReading& reading);
+
+// Says where the report went and what it counts (on a terminal), or why it could not be written;
+// gives the exit status: 0 only for a report that found everything the same.
+int Conclude(ConsoleStatusLine& console, const ListFileResult& report, const ClassCounts& counts,
+             std::u16string_view kind, bool same);

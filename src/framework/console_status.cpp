@@ -1,0 +1,40 @@
+#include "framework/console_status.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+
+#include "platform/path_text.h"
+
+ConsoleStatusLine::ConsoleStatusLine() : terminal_(isatty(STDERR_FILENO) == 1) {}
+
+bool ConsoleStatusLine::Due() const {
+    return std::chrono::steady_clock::now() - lastDraw_ >= std::chrono::milliseconds(100);
+}
+
+void ConsoleStatusLine::Draw(const std::u16string& text) {
+    lastDraw_ = std::chrono::steady_clock::now();
+    if (!terminal_)
+        return;
+    drawn_ = true;
+    std::fprintf(stderr, "\r%s\x1b[K", WideToNative(text).value_or("?").c_str());
+    std::fflush(stderr);
+}
+
+void ConsoleStatusLine::Clear() {
+    if (drawn_)
+        std::fputs("\r\x1b[K", stderr);
+    drawn_ = false;
+}
+
+void ConsoleStatusLine::Message(const std::u16string& text) {
+    Clear();
+    std::fprintf(stderr, "%s\n", WideToNative(text).value_or("?").c_str());
+    std::fflush(stderr);
+}
+
+void ConsoleStatusLine::Finish() {
+    if (drawn_)
+        std::fputs("\n", stderr);
+    drawn_ = false;
+}

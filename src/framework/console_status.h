@@ -1,0 +1,27 @@
+// The status line of a console program: one line on stderr, redrawn in place, when stderr is a
+// terminal; nothing otherwise. Messages go to stderr either way.
+#pragma once
+
+#include <chrono>
+#include <string>
+
+class ConsoleStatusLine {
+  public:
+    ConsoleStatusLine();
+
+    bool IsTerminal() const { return terminal_; }
+    // Whether a redraw is due: redraws more often than every 100 ms only cost time.
+    bool Due() const;
+    void Draw(const std::u16string& text);
+    // Removes the line, so that a message can take its place.
+    void Clear();
+    // The text on a line of its own, where the status line was.
+    void Message(const std::u16string& text);
+    // Ends a drawn status line with a line break.
+    void Finish();
+
+  private:
+    const bool terminal_;
+    bool drawn_ = false;
+    std::chrono::steady_clock::time_point lastDraw_;
+};

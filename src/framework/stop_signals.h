@@ -1,0 +1,37 @@
+// Ctrl+C (SIGINT), SIGTERM and SIGHUP as requests to stop: instead of ending the process, each
+// signal is handed to a function on a thread of the watcher's own.
+#pragma once
+
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+
+class StopSignals {
+  public:
+    // Gets the signal's name ("SIGINT"); runs on the watcher's thread.
+    using Handler = std::function<void(const std::u16string& name)>;
+
+    // Must be created before any other thread, so that every thread leaves the signals to it.
+    explicit StopSignals(Handler handler);
+    ~StopSignals();
+    StopSignals(const StopSignals&) = delete;
+    StopSignals& operator=(const StopSignals&) = delete;
+
+    // The name of the first signal received, if any.
+    std::optional<std::u16string> Received() const;
+
+  private:
+    void Watch();
+
+    Handler handler_;
+    mutable std::mutex mutex_;
+    std::optional<std::u16string> received_;
+    int signals_ = -1;  // the stop signals, read as they come
+    int wake_ = -1;     // tells the watcher to end
+    std::thread watcher_;
+};
+
+// What the program says when a signal stopped it.
+std::u16string StoppedBySignalText(const std::u16string& name);

@@ -1,0 +1,57 @@
+#include "report/check_report.h"
+
+#include "report/list_layout.h"
+
+namespace {
+
+constexpr std::u16string_view kNoCodePage = u"コードページ932に変換できません。";
+
+}  // namespace
+
+CheckReport::CheckReport(const std::u16string& fileName)
+    : result_{.fileName = fileName, .written = false, .reason = {}}, file_(fileName), out_(file_) {}
+
+void CheckReport::ListLines(std::u16string_view title, const std::u16string& name,
+                            const DigestList& list) {
+    out_.Line({u"# ", title, u": ", name});
+    out_.Text(u"# ").Text(title).Text(u"のルート: ").Bytes(list.Root());
+    out_.Line({u"(", CountText(list.collected), u")"});
+    if (list.processed != list.collected) {
+        out_.Line({u"# ", title, u"は中断された実行のものです: ", kSummaryStart.substr(2),
+                   CountText(list.collected), kSummaryOf, CountText(list.processed), kSummaryEnd});
+    }
+    if (list.lineFeedOnly > 0) {
+        out_.Line({u"# ", title, u"の", CountText(static_cast<std::int64_t>(list.lineFeedOnly)),
+                   u"行は改行がCR LFでなくLFです。"});
+    }
+}
+
+void CheckReport::Section(FileClass fileClass) {
+    out_.Line({kRule, u"### ", kClassNames[fileClass]});
+}
+
+ListFileResult CheckReport::Finish(std::span<const FileClass> classes, const ClassCounts& counts,
+                                   std::u16string_view label, Tick start, Tick end) {
+    if (!out_.Usable()) {
+        result_.reason = kNoCodePage;
+        return result_;
+    }
+    out_.Line({kRule});
+    for (FileClass each : classes) {
+        out_.Line(
+            {u"# ", kClassNames[each], u" ", CountText(static_cast<std::int64_t>(counts[each]))});
+    }
+    out_.Line({u"# ", label, u"は", SecondsText(start, end), kSeconds});
+    out_.Flush();
+    result_.written = file_.Commit();
+    result_.reason = file_.Reason();
+    return result_;
+}
+
+bool OnlyMatches(const ClassCounts& counts) {
+    for (std::size_t each = 0; each < counts.size(); ++each) {
+        if (each != kMatch && counts[each] != 0)
+            return false;
+    }
+    return true;
+}

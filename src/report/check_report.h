@@ -1,0 +1,41 @@
+// The report of a check against a list or of a comparison of two lists, written as a list is:
+// code page 932, CR LF, into the current directory, an earlier report of the name replaced only
+// by a complete new one. A header, one section per class that has files, the counts of the
+// classes and the time taken.
+#pragma once
+
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "platform/clock.h"
+#include "platform/replacement_file.h"
+#include "report/file_class.h"
+#include "report/list_output.h"
+#include "report/list_reader.h"
+#include "report/list_writer.h"
+
+// The text of a missing digest.
+constexpr std::u16string_view kNoDigest = u"読取不可";
+
+class CheckReport {
+  public:
+    explicit CheckReport(const std::u16string& fileName);
+
+    ListOutput& Out() { return out_; }
+    // What the header says of a list: its name, its root and count, and whether its run was
+    // stopped or its line ends were changed. The title names the list ("リスト", "旧リスト").
+    void ListLines(std::u16string_view title, const std::u16string& name, const DigestList& list);
+    void Section(FileClass fileClass);
+    // The counts of the classes, in the order given, and "# <label>は<seconds>秒です".
+    ListFileResult Finish(std::span<const FileClass> classes, const ClassCounts& counts,
+                          std::u16string_view label, Tick start, Tick end);
+
+  private:
+    ListFileResult result_;
+    ReplacementFile file_;
+    ListOutput out_;
+};
+
+// True when nothing but matches was found.
+bool OnlyMatches(const ClassCounts& counts);

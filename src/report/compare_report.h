@@ -1,0 +1,12 @@
+// The report of two lists compared: Hashwick_<old list's base>_比較.txt.
+#pragma once
+
+#include <string>
+
+#include "platform/clock.h"
+#include "report/list_comparison.h"
+#include "report/list_writer.h"
+
+// Each list's name as the user gave it heads the report; paths are those the lists hold.
+ListFileResult WriteCompareReport(const ListComparison& comparison, const std::u16string& oldName,
+                                  const std::u16string& newName, Tick start, Tick end);

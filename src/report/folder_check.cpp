@@ -1,0 +1,133 @@
+#include "report/folder_check.h"
+
+#include <algorithm>
+#include <tuple>
+
+#include "platform/path_text.h"
+
+FolderCheck::FolderCheck(const DigestList& list, std::u16string folder)
+    : list_(list), index_(list), folder_(std::move(folder)), present_(list.files.size()) {}
+
+std::string_view FolderCheck::KeyOf(std::u16string_view path) {
+    key_.clear();
+    encoder_.Append(key_, path.substr(folder_.size()));
+    return key_;
+}
+
+std::pair<std::size_t, std::size_t> FolderCheck::FindAfterLast(std::string_view key) {
+    const std::size_t size = index_.Order().size();
+    const bool atNext = next_ < size && index_.KeyAt(next_) == key &&
+                        (next_ + 1 == size || index_.KeyAt(next_ + 1) != key) &&
+                        (next_ == 0 || index_.KeyAt(next_ - 1) != key);
+    const auto found = atNext ? std::pair(next_, next_ + 1) : index_.Find(key);
+    next_ = found.second;
+    return found;
+}
+
+void FolderCheck::TakeUnlisted(CollectedTable& collected) {
+    // A folder's files follow each other in the table: its key is made once for all of them.
+    std::u16string folder;
+    std::string folderKey;
+    for (auto entry = collected.begin(); entry != collected.end();) {
+        if (folderKey.empty() || entry->first != folder) {
+            folder = entry->first;
+            folderKey = KeyOf(folder);
+            folderKey += static_cast<char>(kPathSeparator);
+        }
+        key_ = folderKey;
+        encoder_.Append(key_, entry->second);
+        const auto [first, last] = index_.Find(key_);
+        if (first == last) {
+            added_.push_back(entry->first + kPathSeparator + entry->second);
+            entry = collected.erase(entry);
+            continue;
+        }
+        present_[first] = static_cast<std::uint8_t>(std::min(present_[first] + 1, 2));
+        ++entry;
+    }
+    std::sort(added_.begin(), added_.end());
+    counts_[kAdded] = added_.size();
+}
+
+bool FolderCheck::IsAmbiguous(std::size_t first, std::size_t last) const {
+    return present_[first] > 1 || (present_[first] == 1 && last - first > 1);
+}
+
+void FolderCheck::Record(const std::u16string& path, Found found, const Digest& now) {
+    const auto [first, last] = FindAfterLast(KeyOf(path));
+    if (first == last)
+        return;
+    if (IsAmbiguous(first, last)) {
+        ambiguous_.push_back({first, path, found, now});
+        return;
+    }
+    Outcome& outcome = outcomes_[index_.Order()[first]];
+    outcome.found = found;
+    outcome.now = now;
+}
+
+std::uint32_t FolderCheck::UnlistedAbove(std::string_view key) const {
+    const auto separator = static_cast<char>(kPathSeparator);
+    for (std::size_t end = 0; end < key.size(); end = key.find(separator, end + 1)) {
+        const std::string_view folder = key.substr(0, end);
+        const auto found = std::lower_bound(
+            unlistedKeys_.begin(), unlistedKeys_.end(), folder,
+            [](const auto& unlisted, std::string_view wanted) { return unlisted.first < wanted; });
+        if (found != unlistedKeys_.end() && found->first == folder)
+            return found->second;
+    }
+    return 0;
+}
+
+FileClass FolderCheck::ClassOf(const ListedFile& file, const Outcome& outcome) const {
+    switch (outcome.found) {
+        case kDigested:
+            if (!file.digested)
+                return kNowReadable;
+            return outcome.now == file.digest ? kMatch : kMismatch;
+        case kFailed:
+        case kNotRegular:
+            return file.digested ? kUnreadable : kStillUnreadable;
+        case kNotFound:
+            break;
+    }
+    if (outcome.unlisted == 0)
+        return kMissing;
+    return file.digested ? kUnreadable : kStillUnreadable;
+}
+
+void FolderCheck::Settle(const FileCollector& collector, const DigestTable& digests,
+                         const FailureList& failures) {
+    outcomes_.assign(list_.files.size(), Outcome{});
+    for (const auto& [path, text] : digests)
+        Record(path, kDigested, ParseDigest(text).value_or(Digest{}));
+    for (const std::u16string& path : failures)
+        Record(path, collector.unopenable.contains(path) ? kNotRegular : kFailed, Digest{});
+    std::sort(ambiguous_.begin(), ambiguous_.end(), [](const auto& a, const auto& b) {
+        return std::tie(a.group, a.path) < std::tie(b.group, b.path);
+    });
+    counts_[kAmbiguous] = ambiguous_.size();
+
+    unlisted_ = collector.unlisted;
+    for (std::size_t i = 0; i < unlisted_.size(); ++i)
+        unlistedKeys_.emplace_back(KeyOf(unlisted_[i].first), static_cast<std::uint32_t>(i + 1));
+    std::sort(unlistedKeys_.begin(), unlistedKeys_.end());
+
+    const std::vector<std::uint32_t>& order = index_.Order();
+    for (std::size_t first = 0; first < order.size();) {
+        std::size_t last = first + 1;
+        while (last < order.size() && index_.KeyAt(last) == index_.KeyAt(first))
+            ++last;
+        const bool ambiguous = IsAmbiguous(first, last);
+        for (std::size_t position = first; position < last; ++position) {
+            const ListedFile& file = list_.files[order[position]];
+            Outcome& outcome = outcomes_[order[position]];
+            if (outcome.found == kNotFound)
+                outcome.unlisted = UnlistedAbove(list_.Key(file));
+            outcome.fileClass = ambiguous ? kAmbiguous : ClassOf(file, outcome);
+            if (!ambiguous)
+                ++counts_[outcome.fileClass];
+        }
+        first = last;
+    }
+}

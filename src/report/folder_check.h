@@ -1,0 +1,86 @@
+// Checking a folder against its list: the class of each file the list names, once the folder has
+// been walked and those files hashed again, and the files the list does not name.
+//
+// A file found now is matched by its key: its path below the folder, converted as the list's
+// writer converts it. Names that give the same bytes (a "?" in the list for each, "〜" and "～")
+// are matched only where that is certain; otherwise their files are ambiguous, never guessed.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "digest/hash_job.h"
+#include "report/file_class.h"
+#include "report/list_index.h"
+#include "report/list_reader.h"
+#include "report/list_text.h"
+
+class FolderCheck {
+  public:
+    // What was found of a file now.
+    enum Found : std::uint8_t { kNotFound, kDigested, kFailed, kNotRegular };
+
+    struct Outcome {
+        Digest now{};  // when digested
+        Found found = kNotFound;
+        FileClass fileClass = kMissing;
+        std::uint32_t unlisted = 0;  // 1 + the index of the unlisted folder that holds the file
+    };
+
+    // A file found now among names of the same bytes.
+    struct AmbiguousFile {
+        std::size_t group;  // the position in the index of the first listed file of that name
+        std::u16string path;
+        Found found;
+        Digest now;
+    };
+
+    FolderCheck(const DigestList& list, std::u16string folder);
+
+    // After the walk: takes the files the list does not name out of the table. They are the
+    // added files, and need no digest.
+    void TakeUnlisted(CollectedTable& collected);
+    // After the hashing pass over the files the table kept.
+    void Settle(const FileCollector& collector, const DigestTable& digests,
+                const FailureList& failures);
+
+    const DigestList& List() const { return list_; }
+    const ListIndex& Index() const { return index_; }
+    const std::u16string& Folder() const { return folder_; }
+    const Outcome& OutcomeOf(std::size_t file) const { return outcomes_[file]; }
+    // Sorted by path as a list is.
+    const std::vector<std::u16string>& Added() const { return added_; }
+    // Sorted by group, then by path.
+    const std::vector<AmbiguousFile>& Ambiguous() const { return ambiguous_; }
+    const std::vector<std::pair<std::u16string, DWORD>>& Unlisted() const { return unlisted_; }
+    const ClassCounts& Counts() const { return counts_; }
+
+  private:
+    // The key of a path below the folder, valid until the next call.
+    std::string_view KeyOf(std::u16string_view path);
+    // The positions in the index of the files with the key; the position after the last one
+    // found is tried first, since the pass's files come in the list's order when little changed.
+    std::pair<std::size_t, std::size_t> FindAfterLast(std::string_view key);
+    bool IsAmbiguous(std::size_t first, std::size_t last) const;
+    void Record(const std::u16string& path, Found found, const Digest& now);
+    std::uint32_t UnlistedAbove(std::string_view key) const;
+    FileClass ClassOf(const ListedFile& file, const Outcome& outcome) const;
+
+    const DigestList& list_;
+    const ListIndex index_;
+    const std::u16string folder_;
+    ListTextEncoder encoder_;
+    std::string key_;
+    std::size_t next_ = 0;
+    // The number of files found with each key, two meaning two or more, at the position in the
+    // index where the key's listed files begin.
+    std::vector<std::uint8_t> present_;
+    std::vector<Outcome> outcomes_;
+    std::vector<std::u16string> added_;
+    std::vector<AmbiguousFile> ambiguous_;
+    std::vector<std::pair<std::u16string, DWORD>> unlisted_;
+    std::vector<std::pair<std::string, std::uint32_t>> unlistedKeys_;  // sorted
+    ClassCounts counts_{};
+};

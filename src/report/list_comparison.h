@@ -1,0 +1,45 @@
+// Comparing two lists, without hashing: the class of each file of either list. Files are the
+// same when their keys (paths below each list's root) are; a file is moved when its digest is at
+// a new path and exactly one old path with that digest has gone. Empty files and digests that
+// more than one added or missing file share are never moves: which went where is not known.
+#pragma once
+
+#include <cstdint>
+#include <limits>
+#include <vector>
+
+#include "report/file_class.h"
+#include "report/list_index.h"
+#include "report/list_reader.h"
+
+class ListComparison {
+  public:
+    static constexpr std::uint32_t kNoPartner = std::numeric_limits<std::uint32_t>::max();
+
+    ListComparison(const DigestList& oldList, const DigestList& newList);
+
+    const DigestList& Old() const { return old_; }
+    const DigestList& New() const { return new_; }
+    const ListIndex& OldIndex() const { return oldIndex_; }
+    const ListIndex& NewIndex() const { return newIndex_; }
+    FileClass OldClass(std::size_t file) const { return oldClasses_[file]; }
+    FileClass NewClass(std::size_t file) const { return newClasses_[file]; }
+    // The old file that a new one continues (the same key, or a move), or kNoPartner.
+    std::uint32_t PartnerOf(std::size_t newFile) const { return partners_[newFile]; }
+    // Pairs count once, files in neither pair nor group once on their side, ambiguous files once
+    // on the new side.
+    const ClassCounts& Counts() const { return counts_; }
+
+  private:
+    void Pair(std::uint32_t oldFile, std::uint32_t newFile);
+    void FindMoves();
+
+    const DigestList& old_;
+    const DigestList& new_;
+    const ListIndex oldIndex_;
+    const ListIndex newIndex_;
+    std::vector<FileClass> oldClasses_;
+    std::vector<FileClass> newClasses_;
+    std::vector<std::uint32_t> partners_;
+    ClassCounts counts_{};
+};

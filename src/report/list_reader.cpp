@@ -1,0 +1,340 @@
+#include "report/list_reader.h"
+
+#include "platform/input_file_stream.h"
+#include "platform/path_text.h"
+#include "report/list_layout.h"
+#include "report/list_text.h"
+
+namespace {
+
+constexpr std::u16string_view kUnreadable = u"ファイルを読み込めません。";
+constexpr std::u16string_view kNoCodePage = u"コードページ932に変換できません。";
+constexpr std::u16string_view kEmpty = u"空のファイルです。";
+constexpr std::u16string_view kUtf16 = u"UTF-16のテキストです。";
+constexpr std::u16string_view kUtf8 = u"UTF-8のテキストです。";
+constexpr std::u16string_view kCutShort = u"行の途中でファイルが終わっています。";
+constexpr std::u16string_view kEndsEarly = u"この行がありません。リストが途中で終わっています。";
+constexpr std::u16string_view kNoHeader = u"見出しの行「# ルート(ファイル数)」ではありません。";
+constexpr std::u16string_view kNoDoubleRule = u"「#===…」の行ではありません。";
+constexpr std::u16string_view kNoTab = u"パスとMD5の間のTABがありません。";
+constexpr std::u16string_view kBadDigest = u"MD5が32桁の16進数ではありません。";
+constexpr std::u16string_view kOutsideRoot = u"パスが見出しのルートで始まっていません。";
+constexpr std::u16string_view kNoFailure = u"「# パス」の行ではありません。";
+constexpr std::u16string_view kNoTiming = u"時間の行ではありません。";
+constexpr std::u16string_view kNoSummary =
+    u"「# (N)ファイル中(k)ファイル処理しました」の行ではありません。";
+constexpr std::u16string_view kCountsDiffer = u"見出しのファイル数がリストの行数と合いません。";
+constexpr std::u16string_view kExtraLine = u"リストの終わりの後に行があります。";
+
+template <class Char>
+std::optional<Digest> ParseHex(std::basic_string_view<Char> hex) {
+    const auto nibble = [](Char c) -> int {
+        if (c >= '0' && c <= '9')
+            return c - '0';
+        if (c >= 'a' && c <= 'f')
+            return c - 'a' + 10;
+        if (c >= 'A' && c <= 'F')
+            return c - 'A' + 10;
+        return -1;
+    };
+    if (hex.size() != 32)
+        return std::nullopt;
+    Digest digest{};
+    for (std::size_t i = 0; i < digest.size(); ++i) {
+        const int high = nibble(hex[2 * i]);
+        const int low = nibble(hex[2 * i + 1]);
+        if (high < 0 || low < 0)
+            return std::nullopt;
+        digest[i] = static_cast<std::uint8_t>(high << 4 | low);
+    }
+    return digest;
+}
+
+bool IsDigits(std::string_view text) {
+    return !text.empty() && text.find_first_not_of("0123456789") == std::string_view::npos;
+}
+
+// A count of at most 18 digits, which no list comes near.
+std::optional<std::int64_t> ParseCount(std::string_view text) {
+    if (!IsDigits(text) || text.size() > 18)
+        return std::nullopt;
+    std::int64_t value = 0;
+    for (char digit : text)
+        value = value * 10 + (digit - '0');
+    return value;
+}
+
+bool IsLeadByte(unsigned char byte) {
+    return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+}
+
+// Replaces the separator bytes of a code page 932 text. A backslash byte may also be the second
+// byte of a character ("表" is 0x95 0x5C), so the text is read character by character.
+void MapSeparators(char* text, std::size_t size, char from, char to) {
+    for (std::size_t i = 0; i < size; ++i) {
+        if (text[i] == from)
+            text[i] = to;
+        else if (IsLeadByte(static_cast<unsigned char>(text[i])))
+            ++i;
+    }
+}
+
+}  // namespace
+
+std::optional<Digest> ParseDigest(std::string_view hex) {
+    return ParseHex(hex);
+}
+
+std::optional<Digest> ParseDigest(std::u16string_view hex) {
+    return ParseHex(hex);
+}
+
+std::string DigestHex(const Digest& digest) {
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::string hex;
+    for (std::uint8_t byte : digest) {
+        hex.push_back(kDigits[byte >> 4]);
+        hex.push_back(kDigits[byte & 0xF]);
+    }
+    return hex;
+}
+
+// Reads a list line by line, in the order its writer writes the kinds of line.
+class ListParser {
+  public:
+    explicit ListParser(std::string text) { list_.text = std::move(text); }
+
+    ListReading Parse() {
+        const std::string_view text = list_.text;
+        if (text.empty())
+            return Fail(1, kEmpty);
+        if (text.starts_with("\xFF\xFE") || text.starts_with("\xFE\xFF"))
+            return Fail(1, kUtf16);
+        if (text.starts_with("\xEF\xBB\xBF"))
+            return Fail(1, kUtf8);
+        if (!Encode())
+            return Fail(0, kNoCodePage);
+
+        if (!Next() || !Header())
+            return Fail(kNoHeader);
+        if (!Next() || line_ != doubleRule_)
+            return Fail(kNoDoubleRule);
+        for (;;) {
+            if (!Next())
+                return Fail(kEndsEarly);
+            if (line_ == rule_ || line_ == failureTitle_)
+                break;
+            const std::size_t tab = line_.rfind('\t');
+            if (tab == std::string_view::npos)
+                return Fail(kNoTab);
+            const std::optional<Digest> digest = ParseDigest(line_.substr(tab + 1));
+            if (!digest)
+                return Fail(kBadDigest);
+            if (!Take(lineStart_, tab, digest))
+                return Fail(kOutsideRoot);
+        }
+        if (line_ == failureTitle_) {
+            for (;;) {
+                if (!Next())
+                    return Fail(kEndsEarly);
+                if (line_ == rule_)
+                    break;
+                if (!line_.starts_with("# "))
+                    return Fail(kNoFailure);
+                if (!Take(lineStart_ + 2, line_.size() - 2, std::nullopt))
+                    return Fail(kOutsideRoot);
+            }
+        }
+        if (!Next() || !IsTiming(walkPrefix_))
+            return Fail(kNoTiming);
+        if (!Next() || !IsTiming(hashPrefix_))
+            return Fail(kNoTiming);
+
+        const auto listed = static_cast<std::int64_t>(list_.files.size());
+        list_.processed = list_.collected;
+        if (Next()) {
+            if (line_ != rule_)
+                return Fail(kExtraLine);
+            if (!Next() || !Summary())
+                return Fail(kNoSummary);
+            if (list_.processed != listed)
+                return Fail(kCountsDiffer);
+            if (Next())
+                return Fail(kExtraLine);
+        } else if (!cutShort_ && list_.collected != listed) {
+            return Fail(1, kCountsDiffer);
+        }
+        if (cutShort_)
+            return Fail(kCutShort);
+        KeepPathsOnly();
+        MapKeys();
+        return ListReading{std::move(list_), 0, {}};
+    }
+
+  private:
+    // The next line without its line end; false at the end of the text, or before a last line
+    // that has no line end.
+    bool Next() {
+        ++lineNumber_;
+        const std::string_view text = list_.text;
+        if (next_ == text.size())
+            return false;
+        const std::size_t end = text.find('\n', next_);
+        if (end == std::string_view::npos) {
+            cutShort_ = true;
+            return false;
+        }
+        std::size_t contentEnd = end;
+        if (contentEnd > next_ && text[contentEnd - 1] == '\r')
+            --contentEnd;
+        else
+            ++list_.lineFeedOnly;
+        lineStart_ = next_;
+        line_ = text.substr(next_, contentEnd - next_);
+        next_ = end + 1;
+        return true;
+    }
+
+    ListReading Fail(std::u16string_view reason) const {
+        return Fail(lineNumber_, cutShort_ ? kCutShort : reason);
+    }
+    static ListReading Fail(std::uint32_t line, std::u16string_view reason) {
+        return ListReading{std::nullopt, line, std::u16string(reason)};
+    }
+
+    bool Encode() {
+        ListTextEncoder encoder;
+        if (!encoder.Usable())
+            return false;
+        const auto encode = [&encoder](std::string& out, std::u16string_view text) {
+            encoder.Append(out, text);
+        };
+        encode(doubleRule_, kDoubleRule);
+        encode(rule_, kRule);
+        failureTitle_ = rule_;
+        encode(failureTitle_, kFailureTitle);
+        encode(walkPrefix_, u"# ");
+        encode(walkPrefix_, kWalkLabel);
+        encode(hashPrefix_, u"# ");
+        encode(hashPrefix_, kHashLabel);
+        encode(seconds_, kSeconds);
+        encode(summaryStart_, kSummaryStart);
+        encode(summaryOf_, kSummaryOf);
+        encode(summaryEnd_, kSummaryEnd);
+        return true;
+    }
+
+    // "# ROOT(N)"; the root may hold parentheses itself, the count is in the last pair.
+    bool Header() {
+        const std::size_t open = line_.rfind('(');
+        if (!line_.starts_with("# ") || !line_.ends_with(')') || open == std::string_view::npos ||
+            open <= 2) {
+            return false;
+        }
+        const std::optional<std::int64_t> count =
+            ParseCount(line_.substr(open + 1, line_.size() - open - 2));
+        if (!count)
+            return false;
+        list_.collected = *count;
+        list_.rootSize = open - 2;
+        return true;
+    }
+
+    // A path is the root, a separator and at least one character more; every path of a list has
+    // the same separator.
+    bool Take(std::size_t start, std::size_t size, const std::optional<Digest>& digest) {
+        const std::string_view path = std::string_view(list_.text).substr(start, size);
+        const std::size_t rootSize = list_.rootSize;
+        if (path.size() <= rootSize + 1 || !path.starts_with(list_.Root()))
+            return false;
+        const char separator = path[rootSize];
+        if (separator_ == 0 && (separator == '/' || separator == '\\'))
+            separator_ = separator;
+        if (separator != separator_)
+            return false;
+        list_.files.push_back({.pathStart = start,
+                               .pathSize = static_cast<std::uint32_t>(size),
+                               .line = lineNumber_,
+                               .digest = digest.value_or(Digest{}),
+                               .digested = digest.has_value()});
+        return true;
+    }
+
+    // "# <label><seconds with one decimal>秒です"
+    bool IsTiming(const std::string& prefix) const {
+        if (!line_.starts_with(prefix) || !line_.ends_with(seconds_))
+            return false;
+        std::string_view number =
+            line_.substr(prefix.size(), line_.size() - prefix.size() - seconds_.size());
+        if (number.starts_with('-'))
+            number.remove_prefix(1);
+        const std::size_t point = number.find('.');
+        return point != std::string_view::npos && IsDigits(number.substr(0, point)) &&
+               number.size() == point + 2 && IsDigits(number.substr(point + 1));
+    }
+
+    // "# (N)ファイル中(k)ファイル処理しました", N being the first line's count.
+    bool Summary() {
+        if (!line_.starts_with(summaryStart_) || !line_.ends_with(summaryEnd_))
+            return false;
+        const std::string_view counts = line_.substr(
+            summaryStart_.size(), line_.size() - summaryStart_.size() - summaryEnd_.size());
+        const std::size_t of = counts.find(summaryOf_);
+        if (of == std::string_view::npos)
+            return false;
+        const std::optional<std::int64_t> collected = ParseCount(counts.substr(0, of));
+        const std::optional<std::int64_t> processed =
+            ParseCount(counts.substr(of + summaryOf_.size()));
+        if (!collected || !processed || *collected != list_.collected)
+            return false;
+        list_.processed = *processed;
+        return true;
+    }
+
+    void KeepPathsOnly() {
+        std::string paths(list_.text, 0, 2 + list_.rootSize);
+        for (ListedFile& file : list_.files) {
+            const std::size_t start = paths.size();
+            paths.append(list_.text, file.pathStart, file.pathSize);
+            file.pathStart = start;
+        }
+        list_.text = std::move(paths);
+    }
+
+    void MapKeys() {
+        const auto native = static_cast<char>(kPathSeparator);
+        if (separator_ == 0 || separator_ == native)
+            return;
+        list_.mappedText_ = list_.text;
+        for (const ListedFile& file : list_.files) {
+            MapSeparators(list_.mappedText_.data() + file.pathStart + list_.rootSize,
+                          file.pathSize - list_.rootSize, separator_, native);
+        }
+    }
+
+    DigestList list_;
+    std::size_t next_ = 0;
+    std::size_t lineStart_ = 0;
+    std::string_view line_;
+    std::uint32_t lineNumber_ = 0;
+    bool cutShort_ = false;
+    char separator_ = 0;
+    std::string doubleRule_, rule_, failureTitle_, walkPrefix_, hashPrefix_, seconds_;
+    std::string summaryStart_, summaryOf_, summaryEnd_;
+};
+
+ListReading ParseDigestList(std::string text) {
+    return ListParser(std::move(text)).Parse();
+}
+
+ListReading ReadDigestList(const std::u16string& path) {
+    InputFileStream stream(path);
+    std::string text;
+    text.reserve(static_cast<std::size_t>(stream.SizeAtOpen()));
+    std::uint8_t chunk[64 * 1024];
+    while (const std::size_t got = stream.ReadSome(chunk, sizeof chunk))
+        text.append(reinterpret_cast<const char*>(chunk), got);
+    if (stream.fail())
+        return ListReading{std::nullopt, 0, std::u16string(kUnreadable)};
+    return ParseDigestList(std::move(text));
+}

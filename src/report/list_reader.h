@@ -1,0 +1,69 @@
+// Reading a list file back: the format its writer writes, taken as the code page 932 bytes it
+// holds. Paths are never decoded: a path found now is matched by converting it as the writer
+// does and comparing the bytes.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+using Digest = std::array<std::uint8_t, 16>;
+
+// The digest of 32 hexadecimal digits (either case).
+std::optional<Digest> ParseDigest(std::string_view hex);
+std::optional<Digest> ParseDigest(std::u16string_view hex);
+// 32 lowercase hexadecimal digits.
+std::string DigestHex(const Digest& digest);
+
+// One file of a list: a digest line, or a line of the section of files without a digest.
+struct ListedFile {
+    std::size_t pathStart = 0;  // in DigestList::text
+    std::uint32_t pathSize = 0;
+    std::uint32_t line = 0;  // counted from 1
+    Digest digest{};
+    bool digested = false;
+};
+
+struct DigestList {
+    // "# ", the root and the paths of the list's files, one after the other: the bytes of the
+    // file that are needed once it has been read.
+    std::string text;
+    std::size_t rootSize = 0;
+    std::int64_t collected = 0;  // the count of the first line
+    std::int64_t processed = 0;  // fewer than collected when the run was stopped
+    // The digest lines in their order, then the files without a digest in theirs.
+    std::vector<ListedFile> files;
+    // Lines that end in LF alone: the list was edited where lines end that way.
+    std::size_t lineFeedOnly = 0;
+
+    // The root as the first line names it.
+    std::string_view Root() const { return std::string_view(text).substr(2, rootSize); }
+    std::string_view Path(const ListedFile& file) const {
+        return std::string_view(text).substr(file.pathStart, file.pathSize);
+    }
+    // The path below the root, from its leading separator on, with this system's separator
+    // wherever the list has another (a list from Windows has backslashes). Files of two lists,
+    // or of a list and a folder, are the same file when their keys are equal.
+    std::string_view Key(const ListedFile& file) const {
+        return std::string_view(mappedText_.empty() ? text : mappedText_)
+            .substr(file.pathStart + rootSize, file.pathSize - rootSize);
+    }
+
+  private:
+    friend class ListParser;
+    // The text with the separators of the paths below the root replaced, when they differ.
+    std::string mappedText_;
+};
+
+struct ListReading {
+    std::optional<DigestList> list;
+    // Otherwise: the line that is wrong (0 when the file could not be read) and why.
+    std::uint32_t line = 0;
+    std::u16string reason;
+};
+
+ListReading ReadDigestList(const std::u16string& path);
+ListReading ParseDigestList(std::string text);

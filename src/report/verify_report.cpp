@@ -1,0 +1,174 @@
+#include "report/verify_report.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <cstring>
+
+#include "platform/system_error_text.h"
+#include "report/check_report.h"
+#include "report/list_file_name.h"
+#include "report/list_layout.h"
+
+namespace {
+
+constexpr std::u16string_view kNotRegular = u"通常のファイルではありません。";
+constexpr std::u16string_view kNotRead = u"読み取れません。";
+
+// Every character outside printable ASCII as its code point, a byte that is no UTF-8 as the byte:
+// names that the list gives the same bytes differ here.
+std::u16string Spelled(std::u16string_view text) {
+    std::u16string spelled;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char32_t unit = text[i];
+        if (unit >= 0x20 && unit < 0x7F) {
+            spelled.push_back(static_cast<char16_t>(unit));
+            continue;
+        }
+        char buffer[16];
+        if (unit >= 0xDC80 && unit <= 0xDCFF) {
+            std::snprintf(buffer, sizeof buffer, "<0x%02X>", static_cast<unsigned>(unit - 0xDC00));
+        } else {
+            if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+                text[i + 1] <= 0xDFFF) {
+                unit = 0x10000 + ((unit - 0xD800) << 10) + (text[++i] - 0xDC00);
+            }
+            std::snprintf(buffer, sizeof buffer, "<U+%04X>", static_cast<unsigned>(unit));
+        }
+        spelled.append(buffer, buffer + std::strlen(buffer));
+    }
+    return spelled;
+}
+
+class VerifyReport {
+  public:
+    VerifyReport(const FolderCheck& check, const std::u16string& listName)
+        : check_(check),
+          list_(check.List()),
+          report_(MakeCheckReportName(listName, u"照合")),
+          out_(report_.Out()) {
+        report_.ListLines(u"リスト", listName, list_);
+        out_.Line({u"# 照合したフォルダ: ", check.Folder()});
+        for (const auto& [folder, code] : check.Unlisted()) {
+            out_.Line(
+                {u"# 一覧できないフォルダ: ", folder, u" ", ReadErrorText(static_cast<int>(code))});
+        }
+        out_.Line({kDoubleRule});
+    }
+
+    ListFileResult Write(Tick start, Tick end) {
+        for (const FileClass each : kOrder) {
+            if (check_.Counts()[each] == 0)
+                continue;
+            report_.Section(each);
+            if (each == kAdded) {
+                for (const std::u16string& path : check_.Added())
+                    out_.Line({path});
+            } else {
+                for (std::size_t file = 0; file < list_.files.size(); ++file) {
+                    if (check_.OutcomeOf(file).fileClass == each)
+                        FileLine(file);
+                }
+            }
+        }
+        return report_.Finish(kOrder, check_.Counts(), u"照合", start, end);
+    }
+
+  private:
+    static constexpr std::array kOrder = {kMismatch,  kMissing,     kAdded,           kUnreadable,
+                                          kAmbiguous, kNowReadable, kStillUnreadable, kMatch};
+
+    // The path of a listed file below the folder checked.
+    ListOutput& ListedPath(const ListedFile& file) {
+        return out_.Text(check_.Folder()).Bytes(list_.Key(file));
+    }
+
+    ListOutput& ListedDigest(const ListedFile& file) {
+        return file.digested ? out_.Bytes(DigestHex(file.digest)) : out_.Text(kNoDigest);
+    }
+
+    ListOutput& Reason(const FolderCheck::Outcome& outcome) {
+        if (outcome.found == FolderCheck::kNotRegular)
+            return out_.Text(kNotRegular);
+        if (outcome.unlisted == 0)
+            return out_.Text(kNotRead);
+        return out_.Text(u"フォルダ ")
+            .Text(check_.Unlisted()[outcome.unlisted - 1].first)
+            .Text(u" を一覧できません。");
+    }
+
+    void FileLine(std::size_t index) {
+        const ListedFile& file = list_.files[index];
+        const FolderCheck::Outcome& outcome = check_.OutcomeOf(index);
+        switch (outcome.fileClass) {
+            case kMismatch:
+                ListedPath(file).Text(u"\t");
+                ListedDigest(file).Text(u"\t").Bytes(DigestHex(outcome.now));
+                break;
+            case kMissing:
+            case kMatch:
+                ListedPath(file).Text(u"\t");
+                ListedDigest(file);
+                break;
+            case kUnreadable:
+                ListedPath(file).Text(u"\t");
+                ListedDigest(file).Text(u"\t");
+                Reason(outcome);
+                break;
+            case kNowReadable:
+                ListedPath(file).Text(u"\t").Bytes(DigestHex(outcome.now));
+                break;
+            case kStillUnreadable:
+                ListedPath(file).Text(u"\t");
+                Reason(outcome);
+                break;
+            case kAmbiguous:
+                AmbiguousGroup(file);
+                return;
+            default:
+                return;
+        }
+        out_.EndLine();
+    }
+
+    // The group of names with the file's bytes, where its first listed file comes: each listed
+    // file with its line, then each file found now with its name spelled out.
+    void AmbiguousGroup(const ListedFile& file) {
+        const ListIndex& index = check_.Index();
+        const auto [first, last] = index.Find(list_.Key(file));
+        if (&list_.files[index.Order()[first]] != &file)
+            return;
+        for (std::size_t position = first; position < last; ++position) {
+            const ListedFile& listed = list_.files[index.Order()[position]];
+            ListedPath(listed).Text(u"\t");
+            ListedDigest(listed).Text(u"\tリストの").Text(CountText(listed.line)).Text(u"行目");
+            out_.EndLine();
+        }
+        const auto& found = check_.Ambiguous();
+        const auto begin =
+            std::lower_bound(found.begin(), found.end(), first,
+                             [](const auto& a, std::size_t g) { return a.group < g; });
+        for (auto each = begin; each != found.end() && each->group == first; ++each) {
+            out_.Text(each->path).Text(u"\t");
+            if (each->found == FolderCheck::kDigested)
+                out_.Bytes(DigestHex(each->now));
+            else
+                out_.Text(kNoDigest);
+            const std::u16string_view below =
+                std::u16string_view(each->path).substr(check_.Folder().size());
+            out_.Text(u"\t今回: ").Text(Spelled(below)).EndLine();
+        }
+    }
+
+    const FolderCheck& check_;
+    const DigestList& list_;
+    CheckReport report_;
+    ListOutput& out_;
+};
+
+}  // namespace
+
+ListFileResult WriteVerifyReport(const FolderCheck& check, const std::u16string& listName,
+                                 Tick start, Tick end) {
+    return VerifyReport(check, listName).Write(start, end);
+}

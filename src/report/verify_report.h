@@ -1,0 +1,14 @@
+// The report of a folder checked against its list: Hashwick_<list's base>_照合.txt.
+#pragma once
+
+#include <string>
+
+#include "platform/clock.h"
+#include "report/folder_check.h"
+#include "report/list_writer.h"
+
+// The list's name as the user gave it heads the report, with the folder checked and the folders
+// below it that could not be listed. Every path is one below the folder checked; a file of the
+// list is named by the folder and the list's path below its root.
+ListFileResult WriteVerifyReport(const FolderCheck& check, const std::u16string& listName,
+                                 Tick start, Tick end);

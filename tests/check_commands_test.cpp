@@ -1,0 +1,445 @@
+// The console commands --verify and --compare of the built program: arrange a folder and its
+// lists, run, compare the whole report (read back as UTF-8, up to its time line) and the status.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <cstring>
+#include <filesystem>
+
+#include "support/code_page.h"
+#include "support/processes.h"
+#include "support/scratch_folder.h"
+#include "support/texts.h"
+
+namespace {
+
+const std::string kA = "0cc175b9c0f1b6a831c399e269772661";  // "a"
+const std::string kB = "92eb5ffee6ae2fec3ad71c777531578f";  // "b"
+const std::string kEmpty = "d41d8cd98f00b204e9800998ecf8427e";
+const std::string k1 = "c4ca4238a0b923820dcc509a6f75849b";  // "1", and so on
+const std::string k2 = "c81e728d9d4c2f636f067f89cc14862c";
+const std::string k3 = "eccbc87e4b5ce2fe28308fd9f2a7baf3";
+const std::string k4 = "a87ff679a2f3e71d9181a67b7542122c";
+const std::string k5 = "e4da3b7fbbce2345d7772b0674a318d5";
+const std::string k9 = "45c48cce2e2d7fbdea1afc51c7c6ad26";
+const std::string k10 = "d3d9446802a44259755d38e6d163e820";
+
+CommandResult Hashwick(const ScratchFolder& workingDirectory, std::vector<std::string> arguments,
+                       std::vector<std::string> prefix = {}) {
+    arguments.insert(arguments.begin(), HASHWICK_BINARY);
+    prefix.insert(prefix.begin(), {"env", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY"});
+    arguments.insert(arguments.begin(), prefix.begin(), prefix.end());
+    return RunCommand(arguments, workingDirectory.Root());
+}
+
+std::string Section(const std::string& name) {
+    return kRule + "### " + name;
+}
+
+// The counts that close a report, in its order of classes.
+std::string Counts(const std::vector<int>& counts) {
+    static const char* const kCheck[] = {"不一致",
+                                         "欠落",
+                                         "追加",
+                                         "読取不可",
+                                         "曖昧",
+                                         "前回読取不可・今回読取可",
+                                         "前回も今回も読取不可",
+                                         "一致"};
+    static const char* const kCompare[] = {"不一致",   "欠落", "追加", "移動",
+                                           "読取不可", "曖昧", "一致"};
+    std::string text = kRule + "\r\n";
+    for (std::size_t i = 0; i < counts.size(); ++i) {
+        const char* name = counts.size() == 8 ? kCheck[i] : kCompare[i];
+        text += "# " + std::string(name) + " " + std::to_string(counts[i]) + "\r\n";
+    }
+    return text;
+}
+
+// Whether the line tells the time taken: "# 照合は0.0秒です".
+bool IsTimeLine(std::string_view line) {
+    for (std::string_view label : {"# 照合は", "# 比較は"}) {
+        if (!line.starts_with(label) || !line.ends_with("秒です\r\n"))
+            continue;
+        line = line.substr(label.size(), line.size() - label.size() - std::strlen("秒です\r\n"));
+        const std::size_t point = line.find('.');
+        return point != std::string_view::npos && point > 0 && line.size() == point + 2 &&
+               line.substr(0, point).find_first_not_of("0123456789") == std::string_view::npos &&
+               std::isdigit(static_cast<unsigned char>(line.back()));
+    }
+    return false;
+}
+
+// The report as UTF-8, without its last line, which must tell the time taken.
+std::string Report(const ScratchFolder& workingDirectory, const std::string& name) {
+    const std::string text = FromCodePage932(workingDirectory.ReadFile(name));
+    const std::size_t last = text.rfind("\r\n", text.size() - 3) + 2;
+    EXPECT_TRUE(IsTimeLine(std::string_view(text).substr(last))) << text;
+    return text.substr(0, last);
+}
+
+// A list laid out as the writer lays it out, from UTF-8 lines.
+std::string ListFile(const std::string& header, const std::vector<std::string>& lines,
+                     const std::vector<std::string>& failures = {},
+                     const std::string& summary = {}) {
+    std::string text = "# " + header + "\r\n" + kDoubleRule + "\r\n";
+    for (const std::string& line : lines)
+        text += line + "\r\n";
+    if (!failures.empty())
+        text += Section("ＭＤ５生成がエラーになったもの") + "\r\n";
+    for (const std::string& path : failures)
+        text += "# " + path + "\r\n";
+    text += kRule + "\r\n# ベクタ生成は0.1秒です\r\n# MD5計算は2.3秒です\r\n";
+    if (!summary.empty())
+        text += kRule + "\r\n# " + summary + "\r\n";
+    return ToCodePage932(text);
+}
+
+TEST(Verify, RoundTripShowsEachChangeInItsClassAndCompareAgrees) {
+    ScratchFolder folder;
+    ScratchFolder work;
+    folder.WriteFile("docs/a.txt", "a");
+    folder.WriteFile("docs/empty.dat", "");
+    folder.WriteFile("docs/sub/deep/b", "b");
+    folder.WriteFile("docs/写真/1.jpg", "1");
+    folder.WriteFile("docs/写真/2.jpg", "2");
+    const std::string root = folder.Path("docs");
+    ASSERT_EQ(Hashwick(work, {root}).exitStatus, 0);
+
+    // Unchanged, on a terminal: a summary follows the report.
+    const CommandResult onTerminal =
+        RunCommand({"script", "-qec", std::string(HASHWICK_BINARY) + " --verify Hashwick_docs.txt",
+                    "/dev/null"},
+                   work.Root());
+    EXPECT_EQ(onTerminal.exitStatus, 0);
+    EXPECT_TRUE(onTerminal.output.ends_with("照合結果 Hashwick_docs_照合.txt: 一致 5\r\n"))
+        << onTerminal.output;
+    const std::string header =
+        Lines({"# リスト: Hashwick_docs.txt", "# リストのルート: " + root + "(5)",
+               "# 照合したフォルダ: " + root, kDoubleRule});
+    EXPECT_EQ(Report(work, "Hashwick_docs_照合.txt"),
+              header +
+                  Lines({Section("一致"), root + "/a.txt\t" + kA, root + "/empty.dat\t" + kEmpty,
+                         root + "/sub/deep/b\t" + kB, root + "/写真/1.jpg\t" + k1,
+                         root + "/写真/2.jpg\t" + k2}) +
+                  Counts({0, 0, 0, 0, 0, 0, 0, 5}));
+
+    folder.WriteFile("docs/a.txt", "b");
+    std::filesystem::remove(folder.Path("docs/empty.dat"));
+    folder.WriteFile("docs/new", "a");
+    std::filesystem::rename(folder.Path("docs/写真"), folder.Path("docs/画像"));
+    CommandResult result = Hashwick(work, {"--verify", "Hashwick_docs.txt"});
+    EXPECT_EQ(result.exitStatus, 1);
+    EXPECT_EQ(result.errors, "") << "only errors go to a pipe";
+    EXPECT_EQ(Report(work, "Hashwick_docs_照合.txt"),
+              header +
+                  Lines({Section("不一致"), root + "/a.txt\t" + kA + "\t" + kB, Section("欠落"),
+                         root + "/empty.dat\t" + kEmpty, root + "/写真/1.jpg\t" + k1,
+                         root + "/写真/2.jpg\t" + k2, Section("追加"), root + "/new",
+                         root + "/画像/1.jpg", root + "/画像/2.jpg", Section("一致"),
+                         root + "/sub/deep/b\t" + kB}) +
+                  Counts({1, 3, 3, 0, 0, 0, 0, 1}));
+
+    // The same changes, from the lists before and after; the folder renamed is a move.
+    std::filesystem::rename(work.Path("Hashwick_docs.txt"), work.Path("before.txt"));
+    ASSERT_EQ(Hashwick(work, {root}).exitStatus, 0);
+    result = Hashwick(work, {"--compare", "before.txt", "Hashwick_docs.txt"});
+    EXPECT_EQ(result.exitStatus, 1);
+    EXPECT_EQ(
+        Report(work, "Hashwick_before_比較.txt"),
+        Lines({"# 旧リスト: before.txt", "# 旧リストのルート: " + root + "(5)",
+               "# 新リスト: Hashwick_docs.txt", "# 新リストのルート: " + root + "(5)", kDoubleRule,
+               Section("不一致"), root + "/a.txt\t" + kA + "\t" + kB, Section("欠落"),
+               root + "/empty.dat\t" + kEmpty, Section("追加"), root + "/new\t" + kA,
+               Section("移動"), root + "/写真/1.jpg\t" + root + "/画像/1.jpg\t" + k1,
+               root + "/写真/2.jpg\t" + root + "/画像/2.jpg\t" + k2, Section("一致"),
+               root + "/sub/deep/b\t" + kB}) +
+            Counts({1, 1, 1, 2, 0, 0, 1}));
+    EXPECT_EQ(Hashwick(work, {"--compare", "Hashwick_docs.txt", "Hashwick_docs.txt"}).exitStatus,
+              0);
+}
+
+// Names the list could only write with "?", that share their bytes ("〜" and "～" on this
+// system), or hold a TAB or a line break: each is found again by its bytes. Once two files now
+// give the same bytes, neither is guessed.
+TEST(Verify, NamesAreMatchedByTheirBytesInTheListAndTwinsAreAmbiguous) {
+    ScratchFolder folder;
+    ScratchFolder work;
+    const std::pair<const char*, const char*> files[] = {
+        {"a😀.txt", "1"}, {"한.txt", "2"},    {"b\xff.txt", "3"},   {"〜.txt", "4"},
+        {"q?.txt", "5"}, {"tab\there", "6"}, {"line\nbreak", "7"}, {"表ソ.txt", "8"}};
+    for (const auto& [name, content] : files)
+        folder.WriteFile(std::string("n/") + name, content);
+    const std::string root = folder.Path("n");
+    ASSERT_EQ(Hashwick(work, {root}).exitStatus, 0);
+    CommandResult result = Hashwick(work, {"--verify", "Hashwick_n.txt"});
+    EXPECT_EQ(result.exitStatus, 0) << Report(work, "Hashwick_n_照合.txt");
+
+    folder.WriteFile("n/～.txt", "9");
+    folder.WriteFile("n/a🎉.txt", "10");
+    result = Hashwick(work, {"--verify", "Hashwick_n.txt"});
+    EXPECT_EQ(result.exitStatus, 1);
+    EXPECT_EQ(
+        Report(work, "Hashwick_n_照合.txt"),
+        Lines({"# リスト: Hashwick_n.txt", "# リストのルート: " + root + "(8)",
+               "# 照合したフォルダ: " + root, kDoubleRule, Section("曖昧"),
+               root + "/a?.txt\t" + k1 + "\tリストの3行目",
+               root + "/a?.txt\t" + k10 + "\t今回: /a<U+1F389>.txt",
+               root + "/a?.txt\t" + k1 + "\t今回: /a<U+1F600>.txt",
+               root + "/～.txt\t" + k4 + "\tリストの8行目",
+               root + "/～.txt\t" + k4 + "\t今回: /<U+301C>.txt",
+               root + "/～.txt\t" + k9 + "\t今回: /<U+FF5E>.txt", Section("一致"),
+               root + "/b?.txt\t" + k3, root + "/line?break\t8f14e45fceea167a5a36dedd4bea2543",
+               root + "/q?.txt\t" + k5, root + "/tab\there\t1679091c5a880faf6fb5e6087eb1b2dc",
+               root + "/表ソ.txt\tc9f0f895fb98ab9159f51fd0297e236d", root + "/?.txt\t" + k2}) +
+            Counts({0, 0, 0, 0, 4, 0, 0, 6}));
+}
+
+// The root and the separators of a list made on Windows; "表" and "ソ" end in the backslash's
+// byte, which separates nothing there. Compared with a list made here, only the paths below
+// the roots count.
+TEST(Verify, AListFromWindowsIsCheckedAgainstAFolderGivenHere) {
+    ScratchFolder folder;
+    ScratchFolder work;
+    folder.WriteFile("w/表.jpg", "1");
+    folder.WriteFile("w/ソフト/a", "a");
+    folder.WriteFile("w/ソフト/b", "b");
+    work.WriteFile("win.txt", ListFile("C:\\写真(3)",
+                                       {"C:\\写真\\ソフト\\a\t" + kA, "C:\\写真\\ソフト\\b\t" + kA,
+                                        "C:\\写真\\表.jpg\t" + k1}));
+    CommandResult result = Hashwick(work, {"--verify", "win.txt"});
+    EXPECT_EQ(result.exitStatus, 2);
+    EXPECT_EQ(result.errors,
+              "Hashwick: リストのルートのフォルダが見つかりません。"
+              "照合するフォルダを指定してください。\n");
+
+    const std::string root = folder.Path("w");
+    result = Hashwick(work, {"--verify", "win.txt", root});
+    EXPECT_EQ(result.exitStatus, 1);
+    EXPECT_EQ(
+        Report(work, "Hashwick_win_照合.txt"),
+        Lines({"# リスト: win.txt", "# リストのルート: C:\\写真(3)", "# 照合したフォルダ: " + root,
+               kDoubleRule, Section("不一致"), root + "/ソフト/b\t" + kA + "\t" + kB,
+               Section("一致"), root + "/ソフト/a\t" + kA, root + "/表.jpg\t" + k1}) +
+            Counts({1, 0, 0, 0, 0, 0, 0, 2}));
+
+    ASSERT_EQ(Hashwick(work, {root}).exitStatus, 0);
+    result = Hashwick(work, {"--compare", "win.txt", "Hashwick_w.txt"});
+    EXPECT_EQ(result.exitStatus, 1);
+    const std::string report = Report(work, "Hashwick_win_比較.txt");
+    EXPECT_NE(
+        report.find(Lines({Section("不一致"), root + "/ソフト/b\t" + kA + "\t" + kB,
+                           Section("一致"), root + "/ソフト/a\t" + kA, root + "/表.jpg\t" + k1})),
+        std::string::npos)
+        << report;
+}
+
+// A FIFO where a file was, a file become a folder, a file and folders that may not be read (by a
+// user other than root), and the list's own files without a digest, now readable or not.
+TEST(Verify, FilesThatCannotBeReadNowAreNotMissing) {
+    ScratchFolder folder;
+    ScratchFolder work;
+    folder.WriteFile("t/ok", "3");
+    folder.WriteFile("t/secret", "2");
+    folder.WriteFile("t/locked/a", "1");
+    folder.WriteFile("t/pipe", "4");
+    folder.WriteFile("t/f", "a");
+    folder.MakeFifo("t/wasfifo");
+    folder.MakeFifo("t/stays");
+    const std::string root = folder.Path("t");
+    ASSERT_EQ(Hashwick(work, {root}).exitStatus, 0);
+    // Only a new folder that cannot be listed: what it holds is not accounted for.
+    folder.WriteFile("u/a", "a");
+    ASSERT_EQ(Hashwick(work, {folder.Path("u")}).exitStatus, 0);
+    folder.MakeFolder("u/closed");
+    folder.SetMode("u/closed", 0);
+
+    folder.SetMode("t/locked", 0);
+    folder.SetMode("t/secret", 0);
+    std::filesystem::remove(folder.Path("t/pipe"));
+    folder.MakeFifo("t/pipe");
+    std::filesystem::remove(folder.Path("t/wasfifo"));
+    folder.WriteFile("t/wasfifo", "5");
+    std::filesystem::remove(folder.Path("t/f"));
+    folder.WriteFile("t/f/inner", "b");
+    work.SetMode("", 0777);
+    const std::string status = RunUnprivileged([&] {
+        return std::to_string(Hashwick(work, {"--verify", "Hashwick_t.txt"}).exitStatus) +
+               std::to_string(Hashwick(work, {"--verify", "Hashwick_u.txt"}).exitStatus);
+    });
+    EXPECT_EQ(status, "11");
+    EXPECT_EQ(
+        Report(work, "Hashwick_t_照合.txt"),
+        Lines({"# リスト: Hashwick_t.txt", "# リストのルート: " + root + "(7)",
+               "# 照合したフォルダ: " + root,
+               "# 一覧できないフォルダ: " + root + "/locked 読み取りが許可されていません。",
+               kDoubleRule, Section("欠落"), root + "/f\t" + kA, Section("追加"), root + "/f/inner",
+               Section("読取不可"),
+               root + "/locked/a\t" + k1 + "\tフォルダ " + root + "/locked を一覧できません。",
+               root + "/pipe\t" + k4 + "\t通常のファイルではありません。",
+               root + "/secret\t" + k2 + "\t読み取れません。", Section("前回読取不可・今回読取可"),
+               root + "/wasfifo\t" + k5, Section("前回も今回も読取不可"),
+               root + "/stays\t通常のファイルではありません。", Section("一致"),
+               root + "/ok\t" + k3}) +
+            Counts({0, 1, 1, 3, 0, 1, 1, 1}));
+}
+
+// A list edited where lines end in LF, one from a stopped run, and one that names a path twice
+// are checked for what they hold, and the report says what was odd about them.
+TEST(Verify, OddListsAreCheckedForWhatTheyHold) {
+    ScratchFolder folder;
+    ScratchFolder work;
+    folder.WriteFile("s/a", "a");
+    folder.WriteFile("s/b", "b");
+    const std::string root = folder.Path("s");
+    ASSERT_EQ(Hashwick(work, {root}).exitStatus, 0);
+    std::string list = work.ReadFile("Hashwick_s.txt");
+    std::erase(list, '\r');
+    work.WriteFile("lf.txt", list);
+    EXPECT_EQ(Hashwick(work, {"--verify", "lf.txt"}).exitStatus, 0);
+    EXPECT_TRUE(Report(work, "Hashwick_lf_照合.txt")
+                    .starts_with(Lines({"# リスト: lf.txt", "# リストのルート: " + root + "(2)",
+                                        "# リストの7行は改行がCR LFでなくLFです。"})));
+
+    const std::string header = root + "(2)";
+    work.WriteFile("stopped.txt", ListFile(header, {root + "/a\t" + kA}, {},
+                                           "(2)ファイル中(1)ファイル処理しました"));
+    work.WriteFile("twice.txt", ListFile(header, {root + "/a\t" + kA, root + "/a\t" + kB}));
+    for (const char* name : {"stopped", "twice"})
+        EXPECT_EQ(Hashwick(work, {"--verify", name + std::string(".txt")}).exitStatus, 1);
+    EXPECT_EQ(Report(work, "Hashwick_stopped_照合.txt"),
+              Lines({"# リスト: stopped.txt", "# リストのルート: " + header,
+                     "# リストは中断された実行のものです: (2)ファイル中(1)ファイル処理しました",
+                     "# 照合したフォルダ: " + root, kDoubleRule, Section("追加"), root + "/b",
+                     Section("一致"), root + "/a\t" + kA}) +
+                  Counts({0, 0, 1, 0, 0, 0, 0, 1}));
+    EXPECT_EQ(Report(work, "Hashwick_twice_照合.txt"),
+              Lines({"# リスト: twice.txt", "# リストのルート: " + header,
+                     "# 照合したフォルダ: " + root, kDoubleRule, Section("追加"), root + "/b",
+                     Section("曖昧"), root + "/a\t" + kA + "\tリストの3行目",
+                     root + "/a\t" + kB + "\tリストの4行目", root + "/a\t" + kA + "\t今回: /a"}) +
+                  Counts({0, 0, 1, 0, 1, 0, 0, 0}));
+}
+
+// What is no list of this program is refused, with the line that is wrong.
+TEST(Verify, RefusalsSayWhyWithStatusTwo) {
+    ScratchFolder folder;
+    ScratchFolder work;
+    folder.WriteFile("s/a", "a");
+    const std::string root = folder.Path("s");
+    const std::string good = ListFile("/s(1)", {"/s/a\t" + kA});
+    const std::string utf8 = FromCodePage932(good);
+    std::string utf16 = "\xFF\xFE";
+    for (char c : std::string("# /s(1)\r\n"))
+        utf16 += std::string{c, '\0'};
+    const std::pair<std::string, std::string> lists[] = {
+        {"", "の1行目: 空のファイルです。"},
+        {utf16, "の1行目: UTF-16のテキストです。"},
+        {"\xEF\xBB\xBF" + utf8, "の1行目: UTF-8のテキストです。"},
+        {utf8, "の5行目: 時間の行ではありません。"},
+        {"Hello\n", "の1行目: 見出しの行「# ルート(ファイル数)」ではありません。"},
+        {good.substr(0, good.find(kA) + 10), "の3行目: 行の途中でファイルが終わっています。"},
+        {good.substr(0, good.find("\r\n#-") + 2),
+         "の4行目: この行がありません。リストが途中で終わっています。"},
+        {ListFile("/s(1)", {"/s/a\t" + kA.substr(1) + "x"}),
+         "の3行目: MD5が32桁の16進数ではありません。"},
+        {ListFile("/s(1)", {"/t/a\t" + kA}), "の3行目: パスが見出しのルートで始まっていません。"},
+        {ListFile("/s(2)", {"/s/a\t" + kA}),
+         "の1行目: 見出しのファイル数がリストの行数と合いません。"},
+        {good + "\r\n", "の7行目: リストの終わりの後に行があります。"},
+    };
+    for (const auto& [text, error] : lists) {
+        work.WriteFile("bad.txt", text);
+        const CommandResult result = Hashwick(work, {"--verify", "bad.txt", root});
+        EXPECT_EQ(result.exitStatus, 2) << error;
+        EXPECT_EQ(result.errors, "Hashwick: リストファイル bad.txt " + error + "\n");
+    }
+    const std::vector<std::pair<std::vector<std::string>, std::string>> refusals = {
+        {{"--verify", "none.txt"}, "リストファイル none.txt: ファイルを読み込めません。"},
+        {{"--verify", "good.txt", root + "/a"}, "存在しないディレクトリが指定されています。"},
+        {{"--verify"}, "使い方: hashwick --verify リスト [フォルダ]"},
+        {{"--compare", "good.txt"}, "使い方: hashwick --compare 旧リスト 新リスト"},
+        {{"--compare", "good.txt", "bad.txt"},
+         "リストファイル bad.txt の7行目: リストの終わりの後に行があります。"},
+    };
+    work.WriteFile("good.txt", good);
+    for (const auto& [arguments, error] : refusals) {
+        const CommandResult result = Hashwick(work, arguments);
+        EXPECT_EQ(result.exitStatus, 2) << error;
+        EXPECT_EQ(result.errors, "Hashwick: " + error + "\n");
+    }
+
+    // A read-only report in the way is left as it is.
+    work.WriteFile("Hashwick_good_照合.txt", "kept");
+    work.SetMode("Hashwick_good_照合.txt", 0444);
+    const CommandResult result = Hashwick(work, {"--verify", "good.txt", root});
+    EXPECT_EQ(result.exitStatus, 1);
+    EXPECT_EQ(result.errors,
+              "Hashwick: 照合結果を書き込めませんでした。\nHashwick_good_照合.txt\n"
+              "同じ名前の読み取り専用ファイルがあります。\n");
+    EXPECT_EQ(work.ReadFile("Hashwick_good_照合.txt"), "kept");
+}
+
+// An interrupt stops a check at once, during a walk as during a file that would take an hour.
+TEST(Verify, InterruptStopsWithoutAReport) {
+    ScratchFolder folder;
+    ScratchFolder work;
+    const std::string slow = folder.MakeSlowWalk(500);
+    folder.WriteFile("large/file", "");
+    ASSERT_EQ(truncate(folder.Path("large/file").c_str(), off_t{1} << 40), 0);
+    const std::string large = folder.Path("large");
+    work.WriteFile("slow.txt", ListFile(slow + "(0)", {}));
+    work.WriteFile("large.txt", ListFile(large + "(1)", {large + "/file\t" + kA}));
+    for (const char* list : {"slow.txt", "large.txt"}) {
+        const CommandResult result =
+            Hashwick(work, {"--verify", list}, {"timeout", "--preserve-status", "-s", "INT", "1"});
+        EXPECT_EQ(result.exitStatus, 1) << list;
+        EXPECT_EQ(result.errors, "Hashwick: シグナル SIGINT を受けたため中断しました。\n");
+    }
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(work.Root()), {}), 2);
+}
+
+// Moves need a digest that exactly one file left and one file got; empty files and shared digests
+// are added and missing instead. The roots differ, and only the paths below them count.
+TEST(Compare, MovesNeedADigestOnlyOneFileLeftAndOneGot) {
+    ScratchFolder work;
+    work.WriteFile("old.txt",
+                   ListFile("C:\\old(8)",
+                            {"C:\\old\\a\\big\t" + k9, "C:\\old\\changed\t" + k1,
+                             "C:\\old\\d1\t" + kA, "C:\\old\\d2\t" + kA, "C:\\old\\e\t" + kEmpty,
+                             "C:\\old\\gone\t" + k2, "C:\\old\\same\t" + k3},
+                            {"C:\\old\\locked"}));
+    work.WriteFile("new.txt", ListFile("/new(8)", {"/new/b/big\t" + k9, "/new/changed\t" + k4,
+                                                   "/new/d3\t" + kA, "/new/d4\t" + kA,
+                                                   "/new/e2\t" + kEmpty, "/new/fresh\t" + k10,
+                                                   "/new/locked\t" + k5, "/new/same\t" + k3}));
+    const CommandResult result = Hashwick(work, {"--compare", "old.txt", "new.txt"});
+    EXPECT_EQ(result.exitStatus, 1);
+    EXPECT_EQ(Report(work, "Hashwick_old_比較.txt"), Lines({"# 旧リスト: old.txt",
+                                                            "# 旧リストのルート: C:\\old(8)",
+                                                            "# 新リスト: new.txt",
+                                                            "# 新リストのルート: /new(8)",
+                                                            kDoubleRule,
+                                                            Section("不一致"),
+                                                            "/new/changed\t" + k1 + "\t" + k4,
+                                                            Section("欠落"),
+                                                            "C:\\old\\d1\t" + kA,
+                                                            "C:\\old\\d2\t" + kA,
+                                                            "C:\\old\\e\t" + kEmpty,
+                                                            "C:\\old\\gone\t" + k2,
+                                                            Section("追加"),
+                                                            "/new/d3\t" + kA,
+                                                            "/new/d4\t" + kA,
+                                                            "/new/e2\t" + kEmpty,
+                                                            "/new/fresh\t" + k10,
+                                                            Section("移動"),
+                                                            "C:\\old\\a\\big\t/new/b/big\t" + k9,
+                                                            Section("読取不可"),
+                                                            "/new/locked\t読取不可\t" + k5,
+                                                            Section("一致"),
+                                                            "/new/same\t" + k3}) +
+                                                         Counts({1, 4, 4, 1, 1, 0, 1}));
+}
+
+}  // namespace
