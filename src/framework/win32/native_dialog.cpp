@@ -107,9 +107,13 @@ void NativeDialog::Show() {
     const RECT& work = monitor.rcWork;
     const int width = frame.right - frame.left;
     const int height = frame.bottom - frame.top;
-    SetWindowPos(window_, nullptr, work.left + (work.right - work.left - width) / 2,
+    // A system-modal template asks for a window above all others; not every dialog manager
+    // makes it so by itself.
+    const bool topmost = (GetWindowLongW(window_, GWL_STYLE) & DS_SYSMODAL) != 0;
+    SetWindowPos(window_, topmost ? HWND_TOPMOST : nullptr,
+                 work.left + (work.right - work.left - width) / 2,
                  work.top + (work.bottom - work.top - height) / 2, 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+                 SWP_NOSIZE | SWP_NOACTIVATE | (topmost ? 0 : SWP_NOZORDER));
     ShowWindow(window_, SW_SHOW);
     SetForegroundWindow(window_);
 }
