@@ -92,6 +92,10 @@ INT_PTR NativeDialog::Respond(UINT message, WPARAM wParam, LPARAM lParam, bool* 
             events_.ShowTexts();
             return TRUE;
         default:
+            if (message > DM_REPOSITION && message < WM_APP) {
+                events_.ApplicationMessage(message, wParam, lParam);
+                return TRUE;
+            }
             break;
     }
     *handled = false;

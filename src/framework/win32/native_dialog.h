@@ -31,6 +31,10 @@ class NativeDialogEvents {
     virtual void Paint() = 0;
     // The resource identifier of the icon shown while the minimised window is dragged.
     virtual unsigned DragIcon() = 0;
+    // One of the application's own messages (above the dialog manager's, below WM_APP), posted
+    // or sent to the real window.
+    virtual void ApplicationMessage(unsigned message, std::uintptr_t wParam,
+                                    std::intptr_t lParam) = 0;
     // Work that WakeUp or WakeUpAfter asked for.
     virtual void WokenUp() = 0;
     // Texts that ShowTextsSoon asked for.

@@ -3,7 +3,8 @@
 // PreTranslateMessage before the dialog manager sees it. What is posted to the framework's windows
 // goes to the UI thread's framework queue, which keeps every message in order however many
 // come; the dialog's real window is woken through its own message queue to handle them, through
-// the same filter.
+// the same filter. The application's messages posted to the real window by other programs reach
+// the dialog too, after the filter.
 #pragma once
 
 #include <atomic>

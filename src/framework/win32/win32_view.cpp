@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "framework/dialog.h"
+#include "framework/message_pump.h"
 #include "framework/win32/dialog_template.h"
 #include "framework/win32/native_shell.h"
 #include "framework/win32/win32_backend.h"
@@ -109,6 +110,10 @@ void Win32View::Paint() {
 
 unsigned Win32View::DragIcon() {
     return IconResourceId(reinterpret_cast<HICON>(dialog_.SendMessage(WM_QUERYDRAGICON)));
+}
+
+void Win32View::ApplicationMessage(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) {
+    AfxDispatchMessage(MSG{dialog_.m_hWnd, message, wParam, lParam});
 }
 
 void Win32View::WokenUp() {

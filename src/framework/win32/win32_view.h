@@ -35,6 +35,7 @@ class Win32View final : public DialogView, private NativeDialogEvents {
     void CloseCommand() override;
     void Paint() override;
     unsigned DragIcon() override;
+    void ApplicationMessage(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) override;
     void WokenUp() override;
     void ShowTexts() override;
 
