@@ -75,8 +75,8 @@ TEST(WindowsList, AReadOnlyListOrAFolderInTheWayIsLeftAlone) {
 
 // The list's own name is a Windows name and keeps every character; in the list, each code point
 // that code page 932 cannot write is one "?". The characters named are those whose bytes Windows'
-// table and Wine's agree on; U+301C, U+2212, U+2016, U+00A2, U+00A3, U+00AC and U+2014, which the
-// C library's table of Linux writes as their full-width look-alikes, are "?" on both.
+// table and Wine's agree on; 〜, − and ‖ are "?" on both, where the C library's table of Linux
+// writes the bytes of ～, － and ∥.
 TEST(WindowsList, NamesOutsideCodePage932) {
     ScratchFolder folder;
     ScratchFolder output;
