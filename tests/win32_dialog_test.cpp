@@ -48,14 +48,11 @@ HWND Shown(int control) {
     return search.second;
 }
 
-// The caption, or a control's text.
+// The caption, or a control's text, also of another process's window.
 std::wstring Text(HWND window, int id = 0) {
     wchar_t text[256] = {};
-    if (id == 0) {
-        GetWindowTextW(window, text, 256);
-    } else {
-        GetDlgItemTextW(window, id, text, 256);  // also from another process's control
-    }
+    SendMessageW(id == 0 ? window : GetDlgItem(window, id), WM_GETTEXT, 256,
+                 reinterpret_cast<LPARAM>(text));
     return text;
 }
 
