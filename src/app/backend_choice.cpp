@@ -24,12 +24,12 @@ namespace {
 
 // Windows: the program is a console program, so that cmd.exe waits for `hashwick.exe FOLDER`
 // and gets its exit status, and --verify and --compare print there. The window shows wherever
-// someone can see it, from cmd.exe too; only where the window station is not interactive (a
-// service, a remote shell without a desktop) does a run go to the console. A program started
-// from Explorer has a console of its own, which goes away before the window shows.
+// someone can see it, from cmd.exe too; only where no one can (a service, a remote shell without
+// a desktop, Wine without a display) does a run go to the console. A program started from
+// Explorer has a console of its own, which goes away before the window shows.
 std::unique_ptr<UiBackend> ChooseBackend() {
     const std::string_view choice = AskedFor();
-    if (choice == "window" || (choice != "console" && WindowStationIsInteractive())) {
+    if (choice == "window" || (choice != "console" && WindowsCanBeSeen())) {
         ReleaseOwnConsole();
         return std::make_unique<Win32Backend>();
     }

@@ -2,14 +2,20 @@
 
 #include <windows.h>
 
-bool WindowStationIsInteractive() {
+bool WindowsCanBeSeen() {
     USEROBJECTFLAGS flags{};
     const HWINSTA station = GetProcessWindowStation();
-    if (station == nullptr ||
-        GetUserObjectInformationW(station, UOI_FLAGS, &flags, sizeof flags, nullptr) == FALSE) {
-        return true;
+    if (station != nullptr &&
+        GetUserObjectInformationW(station, UOI_FLAGS, &flags, sizeof flags, nullptr) != FALSE &&
+        (flags.dwFlags & WSF_VISIBLE) == 0) {
+        return false;
     }
-    return (flags.dwFlags & WSF_VISIBLE) != 0;
+    const HWND probe = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                       nullptr, nullptr);
+    if (probe == nullptr)
+        return false;
+    DestroyWindow(probe);
+    return true;
 }
 
 void ReleaseOwnConsole() {

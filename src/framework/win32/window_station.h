@@ -2,9 +2,10 @@
 // given.
 #pragma once
 
-// False in a window station that shows nothing (a service's, a remote shell's without a
-// desktop): a window made there is never seen.
-bool WindowStationIsInteractive();
+// False where no one could see a window: in a window station that shows nothing (a service's, a
+// remote shell's without a desktop), or where no window can be made at all (Wine without a
+// display).
+bool WindowsCanBeSeen();
 
 // A program started from Explorer or a shortcut gets a console window of its own; a program that
 // shows its own window lets it go, so that only the dialog is on screen. A console shared with
