@@ -1,13 +1,18 @@
 #!/usr/bin/env bash
 # Builds and runs every test: a normal build with warnings as errors, a build under
-# AddressSanitizer and UBSan, and the threaded tests under ThreadSanitizer.
+# AddressSanitizer and UBSan, the threaded tests under ThreadSanitizer, and the Windows program
+# cross-built, its tests run under Wine with a virtual display.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-presets=(ci asan tsan)
+presets=(ci asan tsan windows)
 scripts/setup.sh "${presets[@]}"
 jobs=$(nproc)
 for preset in "${presets[@]}"; do
   echo "== $preset" >&2
   cmake --build --preset "$preset" -j "$jobs"
-  ctest --preset "$preset" -j "$jobs"
+  if [ "$preset" = windows ]; then
+    xvfb-run -a ctest --preset "$preset" -j "$jobs"
+  else
+    ctest --preset "$preset" -j "$jobs"
+  fi
 done

@@ -1,25 +1,18 @@
 #include "framework/console_backend.h"
 
 #include <algorithm>
-#include <cstdio>
 
 #include "framework/console_status.h"
 #include "framework/dialog.h"
 #include "framework/message_pump.h"
 #include "framework/shell.h"
 #include "framework/win_app.h"
-#include "platform/path_text.h"
 
 namespace {
 
-std::string Text(const CString& text) {
-    return WideToNative(text).value_or("?");
-}
-
 // Only Yes proceeds after a question, and no one can answer one here: the answer is No.
 int WriteBox(const CString& text, const CString& caption, UINT type) {
-    std::fprintf(stderr, "%s: %s\n", Text(caption).c_str(), Text(text).c_str());
-    std::fflush(stderr);
+    WriteErrorLine(caption + u": " + text);
     return (type & MB_TYPEMASK) == MB_YESNO ? IDNO : IDOK;
 }
 

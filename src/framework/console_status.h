@@ -1,5 +1,5 @@
 // The status line of a console program: one line on stderr, redrawn in place, when stderr is a
-// terminal; nothing otherwise. Messages go to stderr either way.
+// terminal (on Windows, a console); nothing otherwise. Messages go to stderr either way.
 #pragma once
 
 #include <chrono>
@@ -24,4 +24,10 @@ class ConsoleStatusLine {
     const bool terminal_;
     bool drawn_ = false;
     std::chrono::steady_clock::time_point lastDraw_;
+#ifdef _WIN32
+    std::size_t drawnWidth_ = 0;  // the console cells the drawn line takes
+#endif
 };
+
+// The text and a line break on stderr: a console shows its characters, anything else gets UTF-8.
+void WriteErrorLine(const std::u16string& text);

@@ -1,5 +1,7 @@
 // Ctrl+C (SIGINT), SIGTERM and SIGHUP as requests to stop: instead of ending the process, each
-// signal is handed to a function on a thread of the watcher's own.
+// signal is handed to a function on a thread of the watcher's own. On Windows the console's
+// events are these signals: Ctrl+C and Ctrl+Break are SIGINT, closing the console SIGHUP, and
+// logging off or shutting down SIGTERM; the system gives each its own thread.
 #pragma once
 
 #include <functional>
@@ -23,14 +25,18 @@ class StopSignals {
     std::optional<std::u16string> Received() const;
 
   private:
-    void Watch();
-
     Handler handler_;
     mutable std::mutex mutex_;
     std::optional<std::u16string> received_;
+#ifdef _WIN32
+    friend struct ConsoleEvents;
+#else
+    void Watch();
+
     int signals_ = -1;  // the stop signals, read as they come
     int wake_ = -1;     // tells the watcher to end
     std::thread watcher_;
+#endif
 };
 
 // What the program says when a signal stopped it.

@@ -1,5 +1,5 @@
 // Conversion of wide text to code page 932, the Japanese multibyte code page, whatever the
-// process's locale: the conversion table is the C library's "CP932".
+// process's locale: the conversion table is the C library's "CP932", on Windows the system's own.
 #pragma once
 
 #include <string>
@@ -23,5 +23,9 @@ class CodePage932Encoder {
   private:
     void AppendConverted(std::string& out, std::u16string_view run);
 
+#ifdef _WIN32
+    bool usable_;  // whether the system has the code page's table
+#else
     void* converter_;
+#endif
 };

@@ -14,4 +14,6 @@ constexpr DWORD INVALID_FILE_ATTRIBUTES = 0xFFFFFFFF;
 // INVALID_FILE_ATTRIBUTES when the path cannot be read (missing, denied, too long, a dangling or
 // looping link, or a text that names no native path). FILE_ATTRIBUTE_REPARSE_POINT is added when
 // the path's last component is itself a symbolic link, as Windows marks links and junctions.
+// On Windows the attributes are the system's own: a file has neither FILE_ATTRIBUTE_DIRECTORY nor
+// FILE_ATTRIBUTE_DEVICE, and a link or junction is marked but not followed by the query.
 DWORD GetFileAttributesW(LPCWSTR path);

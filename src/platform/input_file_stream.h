@@ -43,7 +43,15 @@ class InputFileStream {
     bool eof() const { return eof_; }
 
   private:
+    // Large enough that big files are read in few system calls, small enough to stay off mmap.
+    static constexpr std::size_t kLargestBuffer = 64 * 1024;
+    static constexpr std::size_t kSmallestBuffer = 4 * 1024;
+
+#ifdef _WIN32
+    void* handle_;  // the system's handle; the invalid handle when the open failed
+#else
     int descriptor_ = -1;
+#endif
     std::uint64_t sizeAtOpen_ = 0;
     std::uint64_t delivered_ = 0;
     bool endSeen_ = false;

@@ -4,6 +4,10 @@
 // is not part of a valid sequence becomes the lone code unit U+DC00+b, and encoding turns such a
 // unit back into the byte b. So every name the file system can hold survives the round trip and
 // can be walked, opened and hashed by its wide path.
+//
+// Windows file names are UTF-16 already and the platform layer hands them to the system as they
+// are; there these conversions serve only text for the console and the program's arguments, which
+// arrive as UTF-16 and are passed on as UTF-8.
 #pragma once
 
 #include <optional>
@@ -11,7 +15,11 @@
 #include <string_view>
 
 // The separator of the paths that the walk builds and splits.
+#ifdef _WIN32
+constexpr char16_t kPathSeparator = u'\\';
+#else
 constexpr char16_t kPathSeparator = u'/';
+#endif
 
 std::u16string NativeToWide(std::string_view native);
 

@@ -24,9 +24,15 @@ class ReplacementFile {
     bool Fail(int code);
     bool Fail(std::u16string_view reason);
 
+#ifdef _WIN32
+    std::u16string target_;
+    std::u16string temporary_;
+    void* handle_;  // the new file's; the invalid handle when there is none
+#else
     std::string target_;
     std::string temporary_;
     int descriptor_ = -1;
+#endif
     bool failed_ = false;
     std::u16string reason_;
     bool committed_ = false;

@@ -1,5 +1,5 @@
-// Code page 932 for test expectations, converted by the C library directly: lists written by hand
-// from UTF-8 text, and reports read back as UTF-8.
+// Code page 932 for test expectations, converted by the C library (on Windows the system) directly:
+// lists written by hand from UTF-8 text, and reports read back as UTF-8.
 #pragma once
 
 #include <string>

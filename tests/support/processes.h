@@ -12,10 +12,12 @@ struct CommandResult {
 };
 
 // Runs the program with the arguments, no shell in between, in the working directory if one is
-// given; stdin is empty, stdout and stderr are collected.
+// given; stdin is empty, stdout and stderr are collected. On Windows the arguments are UTF-8.
 CommandResult RunCommand(const std::vector<std::string>& argv,
                          const std::string& workingDirectory = {});
 
+#ifndef _WIN32
 // Runs the function in a child process that, when started by root, has dropped to the user and
 // group "nobody", so that file permissions really apply. Returns what the function returned.
 std::string RunUnprivileged(const std::function<std::string()>& body);
+#endif

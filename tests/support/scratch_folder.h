@@ -1,6 +1,7 @@
 // A real folder under the temporary directory for one test, removed with everything in it.
 #pragma once
 
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -11,7 +12,7 @@ class ScratchFolder {
     ScratchFolder(const ScratchFolder&) = delete;
     ScratchFolder& operator=(const ScratchFolder&) = delete;
 
-    // Native path of the folder itself, or of a relative path inside it.
+    // Native path of the folder itself, or of a relative path inside it (on Windows in UTF-8).
     const std::string& Root() const { return root_; }
     std::string Path(std::string_view relative) const;
     std::u16string Wide(std::string_view relative = {}) const;
@@ -21,6 +22,7 @@ class ScratchFolder {
     // Each creates the missing folders on the way.
     void WriteFile(std::string_view relative, std::string_view bytes) const;
     void MakeFolder(std::string_view relative) const;
+#ifndef _WIN32
     void MakeLink(std::string_view relative, const std::string& target) const;
     void MakeFifo(std::string_view relative) const;
     void SetMode(std::string_view relative, unsigned mode) const;
@@ -28,8 +30,10 @@ class ScratchFolder {
     // of nested folders, so that the walk passes the chain's deep end once per link. Gives its
     // path.
     std::string MakeSlowWalk(int levels) const;
+#endif
 
   private:
+    std::filesystem::path Native(std::string_view relative) const;
     void MakeParents(std::string_view relative) const;
 
     std::string root_;

@@ -1,8 +1,8 @@
-#include "support/code_page.h"
-
 #include <iconv.h>
 
 #include <stdexcept>
+
+#include "support/code_page.h"
 
 namespace {
 

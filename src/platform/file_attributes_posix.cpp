@@ -1,7 +1,6 @@
-#include "platform/file_attributes.h"
-
 #include <sys/stat.h>
 
+#include "platform/file_attributes.h"
 #include "platform/path_text.h"
 
 DWORD GetFileAttributesW(LPCWSTR path) {

@@ -1,9 +1,8 @@
-#include "platform/system_error_text.h"
-
 #include <cerrno>
 #include <cstring>
 
 #include "platform/path_text.h"
+#include "platform/system_error_text.h"
 
 namespace {
 

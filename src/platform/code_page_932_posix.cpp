@@ -1,8 +1,8 @@
-#include "platform/code_page_932.h"
-
 #include <iconv.h>
 
 #include <cerrno>
+
+#include "platform/code_page_932.h"
 
 namespace {
 

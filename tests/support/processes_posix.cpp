@@ -1,11 +1,11 @@
-#include "support/processes.h"
-
 #include <fcntl.h>
 #include <grp.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <stdexcept>
+
+#include "support/processes.h"
 
 namespace {
 

@@ -1,5 +1,3 @@
-#include "platform/folder_enumeration.h"
-
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -9,6 +7,7 @@
 #include <cerrno>
 #include <string_view>
 
+#include "platform/folder_enumeration.h"
 #include "platform/kernel_file_systems.h"
 #include "platform/path_text.h"
 

@@ -1,6 +1,6 @@
-#include "platform/clock.h"
-
 #include <chrono>
+
+#include "platform/clock.h"
 
 namespace {
 

@@ -1,5 +1,3 @@
-#include "platform/replacement_file.h"
-
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -9,6 +7,7 @@
 #include <optional>
 
 #include "platform/path_text.h"
+#include "platform/replacement_file.h"
 #include "platform/system_error_text.h"
 
 namespace {

@@ -1,9 +1,8 @@
-#include "framework/console_status.h"
-
 #include <unistd.h>
 
 #include <cstdio>
 
+#include "framework/console_status.h"
 #include "platform/path_text.h"
 
 ConsoleStatusLine::ConsoleStatusLine() : terminal_(isatty(STDERR_FILENO) == 1) {}
@@ -29,12 +28,16 @@ void ConsoleStatusLine::Clear() {
 
 void ConsoleStatusLine::Message(const std::u16string& text) {
     Clear();
-    std::fprintf(stderr, "%s\n", WideToNative(text).value_or("?").c_str());
-    std::fflush(stderr);
+    WriteErrorLine(text);
 }
 
 void ConsoleStatusLine::Finish() {
     if (drawn_)
         std::fputs("\n", stderr);
     drawn_ = false;
+}
+
+void WriteErrorLine(const std::u16string& text) {
+    std::fprintf(stderr, "%s\n", WideToNative(text).value_or("?").c_str());
+    std::fflush(stderr);
 }

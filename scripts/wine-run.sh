@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Runs a Windows program under Wine in the given Wine prefix, which is made on first use; CMake
+# runs the Windows build's tests through it.
+# Usage: scripts/wine-run.sh PREFIX PROGRAM [ARGUMENT...]
+set -euo pipefail
+export WINEPREFIX="$1"
+shift
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+mkdir -p "$WINEPREFIX"
+# Several tests start at once on a new prefix: one makes it, the others wait.
+(
+  flock 9
+  if [ ! -f "$WINEPREFIX/.made" ]; then
+    wineboot --init >/dev/null 2>&1
+    wineserver --wait
+    touch "$WINEPREFIX/.made"
+  fi
+) 9>"$WINEPREFIX.lock"
+exec wine "$@"

@@ -1,0 +1,78 @@
+#include <windows.h>
+
+#include <cstdio>
+
+#include "framework/console_status.h"
+#include "platform/path_text.h"
+
+namespace {
+
+HANDLE ErrorOutput() {
+    return GetStdHandle(STD_ERROR_HANDLE);
+}
+
+bool IsConsole(HANDLE output) {
+    DWORD mode = 0;
+    return GetConsoleMode(output, &mode) != 0;
+}
+
+void WriteConsoleText(const std::u16string& text) {
+    DWORD written = 0;
+    WriteConsoleW(ErrorOutput(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+}
+
+// The cells the text takes on a console: the characters of East Asian scripts take two.
+std::size_t Width(const std::u16string& text) {
+    std::size_t width = 0;
+    for (const char16_t unit : text)
+        width += unit < 0x1100 ? 1 : (unit >= 0xDC00 && unit <= 0xDFFF ? 0 : 2);
+    return width;
+}
+
+}  // namespace
+
+ConsoleStatusLine::ConsoleStatusLine() : terminal_(IsConsole(ErrorOutput())) {}
+
+bool ConsoleStatusLine::Due() const {
+    return std::chrono::steady_clock::now() - lastDraw_ >= std::chrono::milliseconds(100);
+}
+
+// The console keeps what a longer line left behind, so the rest of it is overwritten with blanks.
+void ConsoleStatusLine::Draw(const std::u16string& text) {
+    lastDraw_ = std::chrono::steady_clock::now();
+    if (!terminal_)
+        return;
+    drawn_ = true;
+    const std::size_t width = Width(text);
+    WriteConsoleText(u"\r" + text +
+                     std::u16string(drawnWidth_ > width ? drawnWidth_ - width : 0, u' '));
+    drawnWidth_ = width;
+}
+
+void ConsoleStatusLine::Clear() {
+    if (drawn_)
+        WriteConsoleText(u"\r" + std::u16string(drawnWidth_, u' ') + u"\r");
+    drawn_ = false;
+    drawnWidth_ = 0;
+}
+
+void ConsoleStatusLine::Message(const std::u16string& text) {
+    Clear();
+    WriteErrorLine(text);
+}
+
+void ConsoleStatusLine::Finish() {
+    if (drawn_)
+        WriteConsoleText(u"\r\n");
+    drawn_ = false;
+    drawnWidth_ = 0;
+}
+
+void WriteErrorLine(const std::u16string& text) {
+    if (IsConsole(ErrorOutput())) {
+        WriteConsoleText(text + u"\r\n");
+        return;
+    }
+    std::fprintf(stderr, "%s\n", WideToNative(text).value_or("?").c_str());
+    std::fflush(stderr);
+}

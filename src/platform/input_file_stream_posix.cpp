@@ -1,0 +1,103 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/statfs.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <optional>
+#include <string>
+#include <unordered_map>
+
+#include "platform/input_file_stream.h"
+#include "platform/kernel_file_systems.h"
+#include "platform/path_text.h"
+
+namespace {
+
+// Whether the file lies on one of the kernel's interface file systems, which are read like
+// devices: never. Asked once per file system and thread, of the open file if there is one.
+bool IsKernelInterface(dev_t device, int descriptor, const std::string& path) {
+    thread_local std::unordered_map<dev_t, bool> known;
+    if (const auto found = known.find(device); found != known.end())
+        return found->second;
+    struct statfs system {};
+    if ((descriptor >= 0 ? fstatfs(descriptor, &system) : statfs(path.c_str(), &system)) != 0)
+        return true;
+    const bool kernel = IsKernelInterfaceFileSystem(static_cast<unsigned long>(system.f_type));
+    known.emplace(device, kernel);
+    return kernel;
+}
+
+// The file's descriptor, or -1. The type is checked after the open and, unless the caller has
+// just found a regular file there, before it: opening some devices has effects of its own, and a
+// FIFO without a writer would not deliver an end.
+int OpenRegularFile(const std::string& path, InputFileStream::TypeCheck check,
+                    struct stat& status) {
+    const bool before = check == InputFileStream::TypeCheck::BeforeAndAfterOpen;
+    if (before && (stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode) ||
+                   IsKernelInterface(status.st_dev, -1, path))) {
+        return -1;
+    }
+    const dev_t device = status.st_dev;
+    const ino_t inode = status.st_ino;
+    const int descriptor = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (descriptor < 0)
+        return -1;
+    if (fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode) ||
+        (before && (status.st_dev != device || status.st_ino != inode)) ||
+        (!before && IsKernelInterface(status.st_dev, descriptor, path))) {
+        close(descriptor);
+        return -1;
+    }
+    return descriptor;
+}
+
+}  // namespace
+
+InputFileStream::InputFileStream(std::u16string_view path, TypeCheck check) {
+    const std::optional<std::string> native = WideToNative(path);
+    struct stat status {};
+    if (native)
+        descriptor_ = OpenRegularFile(*native, check, status);
+    if (descriptor_ < 0) {
+        failed_ = true;
+        return;
+    }
+    sizeAtOpen_ = static_cast<std::uint64_t>(std::max<off_t>(status.st_size, 0));
+    if (sizeAtOpen_ > kLargestBuffer)
+        posix_fadvise(descriptor_, 0, 0, POSIX_FADV_SEQUENTIAL);
+}
+
+InputFileStream::~InputFileStream() {
+    if (descriptor_ >= 0)
+        close(descriptor_);
+}
+
+std::size_t InputFileStream::ReadSome(std::uint8_t* into, std::size_t count) {
+    if (fail() || eof_)
+        return 0;
+    // A short read that reaches the size the file had when it was opened is its end: asking
+    // again would cost a system call per file only to be told so.
+    if (endSeen_) {
+        eof_ = true;
+        return 0;
+    }
+    for (;;) {
+        const ssize_t got = ::read(descriptor_, into, count);
+        if (got > 0) {
+            delivered_ += static_cast<std::uint64_t>(got);
+            endSeen_ = static_cast<std::size_t>(got) < count && delivered_ >= sizeAtOpen_;
+            return static_cast<std::size_t>(got);
+        }
+        if (got == 0) {
+            eof_ = true;
+            return 0;
+        }
+        if (errno != EINTR) {
+            bad_ = true;
+            return 0;
+        }
+    }
+}

@@ -1,0 +1,205 @@
+// The program's dialog on the Win32 backend, its real windows (Wine's, under Xvfb, in CI) driven
+// through their message queues from this process, as another program could.
+#include <windows.h>
+// After windows.h.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <fstream>
+#include <functional>
+#include <optional>
+#include <thread>
+
+#include "support/processes.h"
+#include "support/scratch_folder.h"
+
+namespace {
+
+// ui/resource.h and the run's notifications.
+constexpr int kFolder = 1000, kStart = 1002, kProcessed = 1004, kTotal = 1005, kCancelRun = 1006,
+              kExit = 1007;
+constexpr UINT kScanComplete = WM_USER + 0x1000, kProgress = WM_USER + 0x1001;
+const std::wstring kIdle = L"ファイルのＭＤ生成", kBusy = L"★Hashwick中★";
+
+std::wstring Windows(const std::u16string& path) {
+    return std::wstring(path.begin(), path.end());
+}
+
+bool WaitUntil(const std::function<bool()>& condition) {
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+    while (!condition() && std::chrono::steady_clock::now() < limit)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    return condition();
+}
+
+// The visible top-level window that holds the control: the main dialog by its folder field, a
+// question box by its Yes button.
+HWND Shown(int control) {
+    std::pair<int, HWND> search{control, nullptr};
+    EnumWindows(
+        [](HWND window, LPARAM data) {
+            auto& [id, found] = *reinterpret_cast<std::pair<int, HWND>*>(data);
+            if (IsWindowVisible(window) && GetDlgItem(window, id) != nullptr)
+                found = window;
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.second;
+}
+
+// The caption, or a control's text, also of another process's window.
+std::wstring Text(HWND window, int id = 0) {
+    wchar_t text[256] = {};
+    SendMessageW(id == 0 ? window : GetDlgItem(window, id), WM_GETTEXT, 256,
+                 reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+bool Enabled(HWND dialog, int id) {
+    return IsWindowEnabled(GetDlgItem(dialog, id)) != FALSE;
+}
+
+void Click(HWND window, int id) {
+    PostMessageW(GetDlgItem(window, id), BM_CLICK, 0, 0);
+}
+
+void Key(HWND window, WPARAM key) {
+    PostMessageW(window, WM_KEYDOWN, key, 1);
+    PostMessageW(window, WM_CHAR, key, 1);
+    PostMessageW(window, WM_KEYUP, key, static_cast<LPARAM>(0xC0000001));
+}
+
+// Answers the question box, titled "確認", with Yes.
+void AnswerYes() {
+    ASSERT_TRUE(WaitUntil([] { return Shown(IDYES) != nullptr; }));
+    EXPECT_EQ(Text(Shown(IDYES)), L"確認");
+    Click(Shown(IDYES), IDYES);
+    ASSERT_TRUE(WaitUntil([] { return Shown(IDYES) == nullptr; }));
+}
+
+// The screen over the windows' client areas (no window manager draws frames under Xvfb), as a
+// bitmap file in the build's screenshots folder.
+void SaveScreenshot(const std::string& name, std::initializer_list<HWND> windows) {
+    RECT area{}, client;
+    for (HWND window : windows) {
+        RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+        GetClientRect(window, &client);
+        MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&client), 2);
+        UnionRect(&area, &area, &client);
+    }
+    const int width = area.right - area.left, height = area.bottom - area.top;
+    BITMAPINFO info{{sizeof(BITMAPINFOHEADER), width, height, 1, 24, BI_RGB, 0, 0, 0, 0, 0}, {}};
+    void* pixels = nullptr;
+    const HDC screen = GetDC(nullptr), memory = CreateCompatibleDC(screen);
+    const HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &pixels, nullptr, 0);
+    const HGDIOBJ kept = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
+    GdiFlush();
+    const DWORD size = static_cast<DWORD>((width * 3 + 3) / 4 * 4 * height),
+                offset = sizeof(BITMAPFILEHEADER) + sizeof info.bmiHeader;
+    const BITMAPFILEHEADER file{0x4D42, offset + size, 0, 0, offset};
+    CreateDirectoryW(L"" HASHWICK_SCREENSHOTS, nullptr);
+    std::ofstream out(HASHWICK_SCREENSHOTS "/" + name + ".bmp", std::ios::binary);
+    out.write(reinterpret_cast<const char*>(&file), sizeof file)
+        .write(reinterpret_cast<const char*>(&info.bmiHeader), sizeof info.bmiHeader);
+    out.write(static_cast<const char*>(pixels), size);
+    SelectObject(memory, kept);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+}
+
+TEST(Win32Dialog, AUserSessionFromOpeningToExit) {
+    ScratchFolder folder;
+    folder.WriteFile("big/zeros.bin", "");
+    std::filesystem::resize_file(Windows(folder.Wide("big/zeros.bin")), std::uintmax_t{8} << 30);
+    const std::wstring big = Windows(folder.Wide("big"));
+    std::optional<CommandResult> result;
+    std::thread program([&] { result = RunCommand({HASHWICK_BINARY}, folder.Root()); });
+    [&] {
+        ASSERT_TRUE(WaitUntil([] { return Shown(kFolder) != nullptr; }));
+        const HWND dialog = Shown(kFolder);
+        EXPECT_EQ(Text(dialog), kIdle);
+        EXPECT_TRUE(Enabled(dialog, kStart) && !Enabled(dialog, kCancelRun));
+        EXPECT_EQ(Text(dialog, kProcessed) + L"/" + Text(dialog, kTotal), L"0/0");
+        // The program holds the icon the dialog loads, IDI_APP_ICON (128); Wine gives no
+        // WM_GETICON answer for another process's window.
+        const HMODULE executable =
+            LoadLibraryExW(L"" HASHWICK_BINARY, nullptr, LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+        EXPECT_NE(LoadImageW(executable, MAKEINTRESOURCEW(128), IMAGE_ICON, 48, 48, 0), nullptr);
+        EXPECT_TRUE(GetWindowLongW(dialog, GWL_EXSTYLE) & WS_EX_TOPMOST);
+        SaveScreenshot("win32-idle", {dialog});
+
+        // The folder typed, with Enter and Escape in the field and on a button: neither ends
+        // the dialog, presses a button nor reaches the field.
+        const HWND field = GetDlgItem(dialog, kFolder);
+        for (wchar_t character : big) {
+            PostMessageW(field, WM_CHAR, character, 1);
+            for (HWND target : {field, GetDlgItem(dialog, kExit)}) {
+                Key(target, VK_RETURN);
+                Key(target, VK_ESCAPE);
+            }
+        }
+        ASSERT_TRUE(WaitUntil([&] { return Text(dialog, kFolder) == big; }));
+        EXPECT_TRUE(IsWindowVisible(dialog) && Shown(IDYES) == nullptr);
+
+        Click(dialog, kStart);
+        ASSERT_TRUE(WaitUntil([] { return Shown(IDYES) != nullptr; }));
+        SaveScreenshot("win32-start-question", {dialog, Shown(IDYES)});
+        AnswerYes();
+        // Hashing the large file, whose count the worker posts when it is done.
+        ASSERT_TRUE(WaitUntil([&] {
+            return Text(dialog) == kBusy && Text(dialog, kTotal) == L"1" &&
+                   !Enabled(dialog, kStart) && Enabled(dialog, kCancelRun);
+        }));
+        // Counts of Enter's and Escape's codes pass the filter.
+        PostMessageW(dialog, kScanComplete, 27, 0);
+        PostMessageW(dialog, kProgress, 13, 0);
+        EXPECT_TRUE(WaitUntil(
+            [&] { return Text(dialog, kProcessed) == L"13" && Text(dialog, kTotal) == L"27"; }));
+        SaveScreenshot("win32-busy", {dialog});
+
+        // Cancel stops the run in the middle of the file: the worker's last count is 0.
+        Click(dialog, kCancelRun);
+        AnswerYes();
+        EXPECT_TRUE(WaitUntil([&] {
+            return Text(dialog) == kIdle && Enabled(dialog, kStart) &&
+                   !Enabled(dialog, kCancelRun) && Text(dialog, kProcessed) == L"0";
+        }));
+        Click(dialog, kExit);
+        AnswerYes();
+    }();
+    // A script that failed half way closes what it left open.
+    while (::testing::Test::HasFailure() && Shown(kFolder) != nullptr) {
+        Click(Shown(IDYES), IDNO);
+        PostMessageW(Shown(kFolder), WM_CLOSE, 0, 0);
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    program.join();
+    EXPECT_EQ(result->exitStatus, 0) << result->errors;
+}
+
+// A folder on the command line: the window shows the run and closes by itself once the list is
+// written, and the program ends with status 0.
+TEST(Win32Program, AFolderArgumentWritesTheListAndEndsWithStatusZero) {
+    ScratchFolder folder;
+    folder.WriteFile("docs/a.txt", "abc");
+    folder.WriteFile("docs/zeros.bin", "");
+    std::filesystem::resize_file(Windows(folder.Wide("docs/zeros.bin")), std::uintmax_t{1} << 30);
+    std::atomic<bool> ended{false}, windowShown{false};
+    std::thread watcher([&] {
+        while (!ended)
+            windowShown = windowShown || FindWindowW(L"#32770", kBusy.c_str()) != nullptr;
+    });
+    const CommandResult result = RunCommand({HASHWICK_BINARY, folder.Path("docs")}, folder.Root());
+    ended = true;
+    watcher.join();
+    EXPECT_TRUE(windowShown);
+    EXPECT_EQ(result.exitStatus, 0) << result.errors;
+    EXPECT_NE(folder.ReadFile("Hashwick_docs.txt")
+                  .find("\\docs\\a.txt\t900150983cd24fb0d6963f7d28e17f72\r\n"),
+              std::string::npos);
+}
+
+}  // namespace

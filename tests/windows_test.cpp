@@ -1,0 +1,125 @@
+// What only Windows has: its console program, files locked by another handle, paths past
+// MAX_PATH, the read-only attribute, and names that code page 932 cannot write.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <thread>
+
+#include "digest/worker.h"
+#include "platform/path_text.h"
+#include "report/list_writer.h"
+#include "support/code_page.h"
+#include "support/processes.h"
+#include "support/scratch_folder.h"
+#include "support/texts.h"
+#include "support/windows_files.h"
+
+namespace {
+
+// The list of a run over the folder, written into output.
+std::string ListOf(const std::u16string& root, const ScratchFolder& output) {
+    FileCollector collector;
+    DigestTable digests;
+    HashJob job{.collector = &collector, .digests = &digests, .failures = {}};
+    ResetStopRequests(job);
+    WorkerStartBlock start{root, &job, nullptr};
+    std::thread([&] { WorkerThreadProc(&start); }).join();
+    const ListFileResult result = WriteDigestList(
+        collector.roots.front(), static_cast<std::int32_t>(collector.collectedCount), digests,
+        job.failures, 0, 0, 0, output.Wide());
+    EXPECT_TRUE(result.written) << *WideToNative(result.reason);
+    return output.ReadFile(*WideToNative(result.fileName));
+}
+
+// A file that another handle holds without sharing is listed as not read. A path past MAX_PATH
+// is walked and hashed under Wine, which has no such limit; Windows without long paths enabled
+// stops listing at the folder where the limit is passed.
+TEST(WindowsRun, ListsALockedFileAsNotReadAndWalksPastMaxPath) {
+    ScratchFolder folder;
+    ScratchFolder output;
+    folder.WriteFile("docs/a.txt", "abc");
+    folder.WriteFile("docs/locked.bin", "x");
+    std::string deep = "docs";
+    while (folder.Path(deep).size() < 300)
+        deep += "\\long folder name";
+    WriteLongPathFile(Utf16(folder.Path(deep + "\\b")), "a");
+    const FileHeldOpen held(folder.Wide("docs\\locked.bin"));
+    const std::string root = folder.Path("docs");
+    EXPECT_EQ(
+        ListOf(folder.Wide("docs"), output),
+        Lines({"# " + root + "(3)", kDoubleRule, root + "\\a.txt\t900150983cd24fb0d6963f7d28e17f72",
+               folder.Path(deep) + "\\b\t0cc175b9c0f1b6a831c399e269772661", kRule + kFailureTitle,
+               "# " + root + "\\locked.bin", kRule}) +
+            Timing("0.0", "0.0"));
+}
+
+// The read-only attribute keeps a list of the name as it is, and so does a folder of the name.
+TEST(WindowsList, AReadOnlyListOrAFolderInTheWayIsLeftAlone) {
+    ScratchFolder folder;
+    folder.WriteFile("Hashwick_kept.txt", "read-only list");
+    SetReadOnly(folder.Wide("Hashwick_kept.txt"), true);
+    folder.MakeFolder("Hashwick_blocked.txt");
+    ListFileResult result = WriteDigestList(u"C:\\kept", 0, {}, {}, 0, 0, 0, folder.Wide());
+    EXPECT_FALSE(result.written);
+    EXPECT_EQ(result.reason, u"同じ名前の読み取り専用ファイルがあります。");
+    EXPECT_EQ(folder.ReadFile("Hashwick_kept.txt"), "read-only list");
+    result = WriteDigestList(u"C:\\blocked", 0, {}, {}, 0, 0, 0, folder.Wide());
+    EXPECT_EQ(result.reason, u"同じ名前のフォルダがあります。");
+
+    SetReadOnly(folder.Wide("Hashwick_kept.txt"), false);
+    result = WriteDigestList(u"C:\\kept", 0, {}, {}, 0, 0, 0, folder.Wide());
+    EXPECT_TRUE(result.written);
+    EXPECT_EQ(folder.ReadFile("Hashwick_kept.txt"),
+              Lines({"# C:\\kept(0)", kDoubleRule, kRule}) + Timing("0.0", "0.0"));
+}
+
+// The list's own name is a Windows name and keeps every character; in the list, each code point
+// that code page 932 cannot write is one "?". The characters named are those whose bytes Windows'
+// table and Wine's agree on; 〜, − and ‖ are "?" on both, where the C library's table of Linux
+// writes the bytes of ～, － and ∥.
+TEST(WindowsList, NamesOutsideCodePage932) {
+    ScratchFolder folder;
+    ScratchFolder output;
+    const std::string agreed = "写真ファイル～－∥￠￢―①ｱ";
+    folder.WriteFile("写真😀한\\" + agreed, "");
+    folder.WriteFile("写真😀한\\〜−‖", "");
+    const std::string root = folder.Path("写真😀한");
+    EXPECT_EQ(ListOf(Utf16(root), output),
+              Lines({"# " + ToCodePage932(folder.Root() + "\\写真") +
+                         "??"
+                         "(2)",
+                     kDoubleRule,
+                     ToCodePage932(folder.Root() + "\\写真") +
+                         "??\\???\td41d8cd98f00b204e9800998ecf8427e",
+                     ToCodePage932(folder.Root() + "\\写真??\\" + agreed) +
+                         "\td41d8cd98f00b204e9800998ecf8427e",
+                     kRule}) +
+                  Timing("0.0", "0.0"));
+    EXPECT_TRUE(output.ReadFile("Hashwick_写真😀한.txt").starts_with("# "));
+}
+
+// The program run from a console, as cmd.exe runs it: statuses and messages as on Linux, the
+// lines of stderr ended the Windows way.
+TEST(WindowsProgram, WritesTheListOrSaysWhyWithTheStatusesOfLinux) {
+    ScratchFolder folder;
+    ScratchFolder workingDirectory;
+    folder.WriteFile("docs\\a.txt", "abc");
+    const std::string root = folder.Path("docs");
+    _putenv("HASHWICK_UI=console");
+    CommandResult result = RunCommand({HASHWICK_BINARY, root}, workingDirectory.Root());
+    EXPECT_EQ(result.exitStatus, 0);
+    EXPECT_EQ(result.errors, "");
+    EXPECT_TRUE(
+        workingDirectory.ReadFile("Hashwick_docs.txt")
+            .starts_with(Lines({"# " + root + "(1)", kDoubleRule,
+                                root + "\\a.txt\t900150983cd24fb0d6963f7d28e17f72", kRule})));
+
+    result = RunCommand({HASHWICK_BINARY}, workingDirectory.Root());
+    EXPECT_EQ(result.exitStatus, 2);
+    EXPECT_EQ(result.errors, "Hashwick: 使い方: hashwick フォルダ\r\n");
+    result = RunCommand({HASHWICK_BINARY, root + "\\a.txt"}, workingDirectory.Root());
+    EXPECT_EQ(result.exitStatus, 2);
+    EXPECT_EQ(result.errors, "Hashwick: 存在しないディレクトリが指定されています。\r\n");
+}
+
+}  // namespace
