@@ -6,6 +6,7 @@
 #include <cctype>
 #include <cstring>
 #include <filesystem>
+#include <sstream>
 
 #include "support/code_page.h"
 #include "support/processes.h"
@@ -39,20 +40,14 @@ std::string Section(const std::string& name) {
 
 // The counts that close a report, in its order of classes.
 std::string Counts(const std::vector<int>& counts) {
-    static const char* const kCheck[] = {"不一致",
-                                         "欠落",
-                                         "追加",
-                                         "読取不可",
-                                         "曖昧",
-                                         "前回読取不可・今回読取可",
-                                         "前回も今回も読取不可",
-                                         "一致"};
-    static const char* const kCompare[] = {"不一致",   "欠落", "追加", "移動",
-                                           "読取不可", "曖昧", "一致"};
+    std::istringstream names(counts.size() == 8
+                                 ? "不一致 欠落 追加 読取不可 曖昧 "
+                                   "前回読取不可・今回読取可 前回も今回も読取不可 一致"
+                                 : "不一致 欠落 追加 移動 読取不可 曖昧 一致");
     std::string text = kRule + "\r\n";
-    for (std::size_t i = 0; i < counts.size(); ++i) {
-        const char* name = counts.size() == 8 ? kCheck[i] : kCompare[i];
-        text += "# " + std::string(name) + " " + std::to_string(counts[i]) + "\r\n";
+    for (std::string name; int count : counts) {
+        names >> name;
+        text += "# " + name + " " + std::to_string(count) + "\r\n";
     }
     return text;
 }
@@ -414,32 +409,18 @@ TEST(Compare, MovesNeedADigestOnlyOneFileLeftAndOneGot) {
                                                    "/new/d3\t" + kA, "/new/d4\t" + kA,
                                                    "/new/e2\t" + kEmpty, "/new/fresh\t" + k10,
                                                    "/new/locked\t" + k5, "/new/same\t" + k3}));
+    const std::string expected =
+        Lines({"# 旧リスト: old.txt", "# 旧リストのルート: C:\\old(8)", "# 新リスト: new.txt",
+               "# 新リストのルート: /new(8)", kDoubleRule, Section("不一致"),
+               "/new/changed\t" + k1 + "\t" + k4, Section("欠落"), "C:\\old\\d1\t" + kA,
+               "C:\\old\\d2\t" + kA, "C:\\old\\e\t" + kEmpty, "C:\\old\\gone\t" + k2}) +
+        Lines({Section("追加"), "/new/d3\t" + kA, "/new/d4\t" + kA, "/new/e2\t" + kEmpty,
+               "/new/fresh\t" + k10, Section("移動"), "C:\\old\\a\\big\t/new/b/big\t" + k9,
+               Section("読取不可"), "/new/locked\t読取不可\t" + k5, Section("一致"),
+               "/new/same\t" + k3});
     const CommandResult result = Hashwick(work, {"--compare", "old.txt", "new.txt"});
     EXPECT_EQ(result.exitStatus, 1);
-    EXPECT_EQ(Report(work, "Hashwick_old_比較.txt"), Lines({"# 旧リスト: old.txt",
-                                                            "# 旧リストのルート: C:\\old(8)",
-                                                            "# 新リスト: new.txt",
-                                                            "# 新リストのルート: /new(8)",
-                                                            kDoubleRule,
-                                                            Section("不一致"),
-                                                            "/new/changed\t" + k1 + "\t" + k4,
-                                                            Section("欠落"),
-                                                            "C:\\old\\d1\t" + kA,
-                                                            "C:\\old\\d2\t" + kA,
-                                                            "C:\\old\\e\t" + kEmpty,
-                                                            "C:\\old\\gone\t" + k2,
-                                                            Section("追加"),
-                                                            "/new/d3\t" + kA,
-                                                            "/new/d4\t" + kA,
-                                                            "/new/e2\t" + kEmpty,
-                                                            "/new/fresh\t" + k10,
-                                                            Section("移動"),
-                                                            "C:\\old\\a\\big\t/new/b/big\t" + k9,
-                                                            Section("読取不可"),
-                                                            "/new/locked\t読取不可\t" + k5,
-                                                            Section("一致"),
-                                                            "/new/same\t" + k3}) +
-                                                         Counts({1, 4, 4, 1, 1, 0, 1}));
+    EXPECT_EQ(Report(work, "Hashwick_old_比較.txt"), expected + Counts({1, 4, 4, 1, 1, 0, 1}));
 }
 
 }  // namespace

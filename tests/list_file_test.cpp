@@ -61,8 +61,8 @@ TEST(ListWriter, WritesTheDocumentedExampleByteForByte) {
 TEST(ListWriter, LayoutsByteForByte) {
     struct Case {
         std::int32_t collected;
-        DigestTable digests;
-        FailureList failures;
+        const DigestTable& digests;
+        const FailureList& failures;
         Tick start, walkEnd, hashEnd;
         std::string expected;
     };
@@ -70,40 +70,25 @@ TEST(ListWriter, LayoutsByteForByte) {
     const Tick beforeWrap = 2147483647 - 49;
     const Tick afterWrap = -2147483647 - 1 + 50;
     const std::u16string outside = u"/d/m😀한" + std::u16string(1, char16_t{0xDCE9}) + u"ファイル";
+    const DigestTable none, justA = {{u"/d/a", u"0cc175b9c0f1b6a831c399e269772661"}};
+    const DigestTable oddNames = {
+        {u"/d/a", u"0cc175b9c0f1b6a831c399e269772661"},
+        {outside, u"d41d8cd98f00b204e9800998ecf8427e"},
+        {u"/d/line\nbreak\r\x01tab\t", u"900150983cd24fb0d6963f7d28e17f72"}};
+    const FailureList noFailures, twoFailures = {u"/d/z", u"/d/b"};
     const Case cases[] = {
-        {0, {}, {}, 5, 5, 5, Lines({"# /d(0)", kDoubleRule, kRule}) + Timing("0.0", "0.0")},
-        {3,
-         {{u"/d/a", u"0cc175b9c0f1b6a831c399e269772661"}},
-         {},
-         0,
-         120,
-         61120,
+        {0, none, noFailures, 5, 5, 5,
+         Lines({"# /d(0)", kDoubleRule, kRule}) + Timing("0.0", "0.0")},
+        {3, justA, noFailures, 0, 120, 61120,
          Lines({"# /d(3)", kDoubleRule, a, kRule}) + Timing("0.1", "61.0") +
              Lines({kRule, "# (3" + kOf + "1" + kProcessed})},
-        {1234,
-         {},
-         {},
-         0,
-         0,
-         0,
+        {1234, none, noFailures, 0, 0, 0,
          Lines({"# /d(1234)", kDoubleRule, kRule}) + Timing("0.0", "0.0") +
              Lines({kRule, "# (1234" + kOf + "0" + kProcessed})},
-        {2,
-         {},
-         {u"/d/z", u"/d/b"},
-         1000,
-         750,
-         750,
+        {2, none, twoFailures, 1000, 750, 750,
          Lines({"# /d(2)", kDoubleRule, kRule + kFailureTitle, "# /d/z", "# /d/b", kRule}) +
              Timing("-0.2", "0.0")},
-        {3,
-         {{u"/d/a", u"0cc175b9c0f1b6a831c399e269772661"},
-          {outside, u"d41d8cd98f00b204e9800998ecf8427e"},
-          {u"/d/line\nbreak\r\x01tab\t", u"900150983cd24fb0d6963f7d28e17f72"}},
-         {},
-         0,
-         beforeWrap,
-         afterWrap,
+        {3, oddNames, noFailures, 0, beforeWrap, afterWrap,
          Lines({"# /d(3)", kDoubleRule, a, "/d/line?break??tab\t\t900150983cd24fb0d6963f7d28e17f72",
                 "/d/m???\x83\x74\x83\x40\x83\x43\x83\x8b\td41d8cd98f00b204e9800998ecf8427e",
                 kRule}) +

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "digest/file_digest.h"
 #include "support/processes.h"
 #include "support/scratch_folder.h"
 
@@ -22,23 +23,13 @@ namespace {
 using Digest = std::array<std::uint8_t, 16>;
 using Message = std::span<const std::uint8_t>;
 
-std::string Hex(const Digest& digest) {
-    static const char digits[] = "0123456789abcdef";
-    std::string text;
-    for (std::uint8_t byte : digest) {
-        text += digits[byte >> 4];
-        text += digits[byte & 15];
-    }
-    return text;
-}
-
 // Random messages at odd addresses, with md5sum's digest of each: every padding edge once per
 // lane position of the widest engine, lengths of up to a few blocks, and longer ones that keep a
 // lane busy while the others are refilled.
 struct Messages {
     std::vector<std::uint8_t> bytes;
     std::vector<Message> spans;
-    std::vector<std::string> md5sums;
+    std::vector<std::u16string> md5sums;
     std::size_t longOnes;  // the first of the eight longest
 
     Messages() {
@@ -71,7 +62,7 @@ struct Messages {
         EXPECT_EQ(md5sum.exitStatus, 0) << md5sum.errors;
         std::istringstream lines(md5sum.output);
         for (std::string digest, path; lines >> digest >> path;)
-            md5sums.push_back(digest);
+            md5sums.push_back(Utf16(digest));
     }
 };
 
@@ -96,13 +87,13 @@ TEST_P(Md5Lanes, DigestsMessagesAsMd5sumDoes) {
     std::vector<Digest> digests(messages.spans.size());
     Md5DigestMessages(GetParam(), messages.spans, digests);
     for (std::size_t i = 0; i < digests.size(); ++i)
-        EXPECT_EQ(Hex(digests[i]), messages.md5sums[i]) << "message " << i;
+        EXPECT_EQ(DigestText(digests[i]), messages.md5sums[i]) << "message " << i;
 
     // One message in every lane at once.
     const std::vector<Message> same(8, messages.spans[messages.longOnes]);
     Md5DigestMessages(GetParam(), same, digests);
     for (std::size_t i = 0; i < same.size(); ++i)
-        EXPECT_EQ(Hex(digests[i]), messages.md5sums[messages.longOnes]) << "lane " << i;
+        EXPECT_EQ(DigestText(digests[i]), messages.md5sums[messages.longOnes]) << "lane " << i;
 
     // Fewer messages than lanes, down to one and none.
     for (std::size_t count = 0; count <= 8; ++count) {
@@ -110,7 +101,7 @@ TEST_P(Md5Lanes, DigestsMessagesAsMd5sumDoes) {
         Md5DigestMessages(GetParam(), std::span(messages.spans).subspan(messages.longOnes, count),
                           some);
         for (std::size_t i = 0; i < count; ++i)
-            EXPECT_EQ(Hex(some[i]), messages.md5sums[messages.longOnes + i]) << count;
+            EXPECT_EQ(DigestText(some[i]), messages.md5sums[messages.longOnes + i]) << count;
     }
 }
 
@@ -158,7 +149,7 @@ TEST_P(Md5Lanes, RandomSplitsGiveTheSameDigests) {
             Md5Update(contexts[i], left[i].data(), static_cast<std::int32_t>(left[i].size()));
             Digest digest;
             Md5Final(contexts[i], digest.data());
-            EXPECT_EQ(Hex(digest), messages.md5sums[chosen[i]]) << "message " << chosen[i];
+            EXPECT_EQ(DigestText(digest), messages.md5sums[chosen[i]]) << "message " << chosen[i];
         }
     }
 }

@@ -9,20 +9,12 @@
 #include <string>
 #include <vector>
 
+#include "digest/file_digest.h"
+
 namespace {
 
-std::string Hex(const std::uint8_t (&digest)[16]) {
-    static const char digits[] = "0123456789abcdef";
-    std::string text;
-    for (std::uint8_t byte : digest) {
-        text += digits[byte >> 4];
-        text += digits[byte & 15];
-    }
-    return text;
-}
-
-std::string DigestOfPieces(const std::uint8_t* data, std::size_t size,
-                           const std::vector<std::size_t>& pieces) {
+std::u16string DigestOfPieces(const std::uint8_t* data, std::size_t size,
+                              const std::vector<std::size_t>& pieces) {
     Md5Context context;
     Md5Init(context);
     std::size_t done = 0;
@@ -31,27 +23,27 @@ std::string DigestOfPieces(const std::uint8_t* data, std::size_t size,
         done += piece;
     }
     Md5Update(context, data + done, static_cast<std::int32_t>(size - done));
-    std::uint8_t digest[16];
-    Md5Final(context, digest);
-    return Hex(digest);
+    std::array<std::uint8_t, 16> digest;
+    Md5Final(context, digest.data());
+    return DigestText(digest);
 }
 
-std::string DigestOf(const std::string& message) {
+std::u16string DigestOf(const std::string& message) {
     return DigestOfPieces(reinterpret_cast<const std::uint8_t*>(message.data()), message.size(),
                           {});
 }
 
 TEST(Md5, Rfc1321TestSuite) {
-    EXPECT_EQ(DigestOf(""), "d41d8cd98f00b204e9800998ecf8427e");
-    EXPECT_EQ(DigestOf("a"), "0cc175b9c0f1b6a831c399e269772661");
-    EXPECT_EQ(DigestOf("abc"), "900150983cd24fb0d6963f7d28e17f72");
-    EXPECT_EQ(DigestOf("message digest"), "f96b697d7cb7938d525a2f31aaf161d0");
-    EXPECT_EQ(DigestOf("abcdefghijklmnopqrstuvwxyz"), "c3fcd3d76192e4007dfb496cca67e13b");
+    EXPECT_EQ(DigestOf(""), u"d41d8cd98f00b204e9800998ecf8427e");
+    EXPECT_EQ(DigestOf("a"), u"0cc175b9c0f1b6a831c399e269772661");
+    EXPECT_EQ(DigestOf("abc"), u"900150983cd24fb0d6963f7d28e17f72");
+    EXPECT_EQ(DigestOf("message digest"), u"f96b697d7cb7938d525a2f31aaf161d0");
+    EXPECT_EQ(DigestOf("abcdefghijklmnopqrstuvwxyz"), u"c3fcd3d76192e4007dfb496cca67e13b");
     EXPECT_EQ(DigestOf("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789"),
-              "d174ab98d277d9f5a5611c2c9f419d9f");
+              u"d174ab98d277d9f5a5611c2c9f419d9f");
     EXPECT_EQ(DigestOf("1234567890123456789012345678901234567890"
                        "1234567890123456789012345678901234567890"),
-              "57edf4a22be3c955ac49da2e2107b67a");
+              u"57edf4a22be3c955ac49da2e2107b67a");
 }
 
 // Lengths of pieces that add up to at most size, each asked of next and cut to what is left.
@@ -71,7 +63,7 @@ TEST(Md5, PiecesAndAddressesDoNotChangeTheDigest) {
         byte = static_cast<std::uint8_t>(random());
 
     for (std::size_t size : {0u, 1u, 55u, 56u, 63u, 64u, 65u, 127u, 128u, 1000u, 5000u}) {
-        const std::string oneShot = DigestOfPieces(message.data(), size, {});
+        const std::u16string oneShot = DigestOfPieces(message.data(), size, {});
         for (std::size_t offset = 1; offset < 8; ++offset) {
             std::vector<std::uint8_t> shifted(offset + size);
             std::copy_n(message.begin(), size,
@@ -117,9 +109,9 @@ TEST(Md5, NonPositiveLengthsChangeNothing) {
     Md5Update(context, bytes, -1);
     Md5Update(context, nullptr, -2147483647 - 1);
     EXPECT_EQ(std::memcmp(&before, &context, sizeof context), 0);
-    std::uint8_t digest[16];
-    Md5Final(context, digest);
-    EXPECT_EQ(Hex(digest), "900150983cd24fb0d6963f7d28e17f72");
+    std::array<std::uint8_t, 16> digest;
+    Md5Final(context, digest.data());
+    EXPECT_EQ(DigestText(digest), u"900150983cd24fb0d6963f7d28e17f72");
 }
 
 }  // namespace

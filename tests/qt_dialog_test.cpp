@@ -286,15 +286,6 @@ TEST(QtDialog, CloseBoxDuringARunStopsItAndEndsTheDialog) {
     EXPECT_TRUE(std::filesystem::is_empty(workingDirectory.Root()));
 }
 
-TEST(QtDialog, AutomaticModeEndsByItself) {
-    ScratchFolder folder;
-    ScratchFolder workingDirectory;
-    folder.WriteFile("auto/f", "abc");
-    const int status = RunWithQt(workingDirectory, {folder.Path("auto")}, [](QtScript&) {});
-    EXPECT_EQ(status, kExitListWritten);
-    EXPECT_TRUE(std::filesystem::exists(workingDirectory.Path("Hashwick_auto.txt")));
-}
-
 }  // namespace
 
 CHashwickApp theApp;
