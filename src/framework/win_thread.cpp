@@ -14,7 +14,7 @@ struct ThreadRecord {
     AFX_THREADPROC entry = nullptr;
     LPVOID parameter = nullptr;
     std::weak_ptr<MessageQueue> creatorQueue;
-    NativeThread thread = nullptr;  // null once joined or released
+    NativeThread thread = nullptr;  // null once the thread has released itself
     std::mutex mutex;
     std::condition_variable changed;
     bool resumed = false;
