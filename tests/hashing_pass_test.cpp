@@ -1,11 +1,16 @@
-#include <fcntl.h>
 #include <gtest/gtest.h>
+#ifndef _WIN32
+#include <fcntl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
+#endif
 
 #include <atomic>
+#include <deque>
+#include <filesystem>
+#include <fstream>
 #include <latch>
 #include <thread>
 
@@ -14,6 +19,9 @@
 #include "framework/window_handles.h"
 #include "platform/path_text.h"
 #include "support/scratch_folder.h"
+#ifdef _WIN32
+#include "support/windows_files.h"
+#endif
 
 namespace {
 
@@ -89,20 +97,29 @@ TEST_F(HashingRun, HashesInFolderOrderFilesByPathAndKeepsTheRootAsGiven) {
     ScratchFolder folder;
     folder.WriteFile("x/z.txt", "abc");
     folder.WriteFile("x/a/b.txt", "");
+    folder.WriteFile("x/a/c.txt", "abc");
+#ifdef _WIN32
+    // Files held open without sharing cannot be read, as the FIFOs, device and socket on Linux.
+    std::deque<FileHeldOpen> held;
+    for (const char* name : {"x/z.pipe", "x/a/b.pipe", "x/d/zero", "x/d/socket"}) {
+        folder.WriteFile(name, "");
+        held.emplace_back(folder.Wide(name));
+    }
+#else
     folder.MakeFifo("x/z.pipe");
     folder.MakeFifo("x/a/b.pipe");
-    folder.WriteFile("x/a/c.txt", "abc");
     folder.MakeLink("x/d/zero", "/dev/zero");
-    // A socket, which cannot be opened either.
+    // A socket, which cannot be opened either; the socket stays in the folder once closed.
     const int endpoint = socket(AF_UNIX, SOCK_STREAM, 0);
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
     folder.Path("x/d/socket").copy(address.sun_path, sizeof address.sun_path - 1);
     ASSERT_EQ(bind(endpoint, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    close(endpoint);
+#endif
 
     EXPECT_EQ(Run(folder.Wide("x")), kWorkerRanToEnd);
     EXPECT_EQ(Notifications(), "S7 P0 P1 P2 P3 P4 P5 P6 P7 ");
-    close(endpoint);
     EXPECT_EQ(DigestPaths(),
               (std::vector<std::u16string>{folder.Wide("x/a/b.txt"), folder.Wide("x/a/c.txt"),
                                            folder.Wide("x/z.txt")}));
@@ -119,9 +136,10 @@ TEST_F(HashingRun, HashesInFolderOrderFilesByPathAndKeepsTheRootAsGiven) {
 
     folder.WriteFile("t/top", "");
     folder.WriteFile("t/sub/inner", "");
-    EXPECT_EQ(Run(folder.Wide("t") + u"/"), kWorkerRanToEnd);
-    EXPECT_EQ(DigestPaths(), (std::vector<std::u16string>{folder.Wide("t") + u"//sub/inner",
-                                                          folder.Wide("t") + u"//top"}));
+    const std::u16string doubled = folder.Wide("t") + kPathSeparator + kPathSeparator;
+    EXPECT_EQ(Run(folder.Wide("t") + kPathSeparator), kWorkerRanToEnd);
+    EXPECT_EQ(DigestPaths(), (std::vector<std::u16string>{
+                                 doubled + u"sub" + kPathSeparator + u"inner", doubled + u"top"}));
 }
 
 // Stops the pass from inside the progress callback once the count reaches stopAt: the stop comes
@@ -139,8 +157,7 @@ TEST_F(HashingRun, AStopReportsTheTotalThenWhatWasProcessed) {
     for (const char* name : {"1", "2", "3", "4"})
         folder.WriteFile(name, name);
     // The last file in hashing order is large: it is left as soon as the stop comes.
-    folder.WriteFile("z/large", "");
-    ASSERT_EQ(truncate(folder.Path("z/large").c_str(), off_t{1} << 31), 0);
+    folder.MakeSparse("z/large", std::uintmax_t{1} << 31);
     stoppedJob = &job_;
 
     stopAt = 4;
@@ -160,18 +177,22 @@ TEST_F(HashingRun, AStopReportsTheTotalThenWhatWasProcessed) {
     // read would move a file's access time on from the past it is set to here.
     digests_.clear();
     collector_.Collect(FilesOnly);
+#ifndef _WIN32
     const timespec past[2] = {{946684800, 0}, {UTIME_OMIT, 0}};
     for (const char* name : {"1", "2", "3", "4", "z/large"})
         ASSERT_EQ(utimensat(AT_FDCWD, folder.Path(name).c_str(), past, 0), 0);
+#endif
     job_.progress = PostProgress;
     job_.stopHashing = true;
     job_.RunHashingPass();
     EXPECT_EQ(Notifications(), "P5 P0 ");
+#ifndef _WIN32
     for (const char* name : {"1", "2", "3", "4", "z/large"}) {
         struct stat status {};
         ASSERT_EQ(stat(folder.Path(name).c_str(), &status), 0);
         EXPECT_EQ(status.st_atim.tv_sec, past[0].tv_sec) << name << " was read";
     }
+#endif
 
     collector_.stopWalk = true;
     stopAt = -1;
@@ -224,14 +245,15 @@ TEST_F(HashingRun, AStopBetweenTheStagesStopsTheRun) {
 
 // Files deleted, grown and shrunk after the walk, while helpers may already be reading them: each
 // is digested as it was or as it is, or listed as not read, and the counts stay true.
-std::vector<std::string> changing;
+std::vector<std::filesystem::path> changing;
 void ChangeFilesOnce(std::int32_t count) {
     if (count == 0) {
-        unlink(changing[0].c_str());
-        const int grown = open(changing[1].c_str(), O_WRONLY | O_APPEND);
-        EXPECT_EQ(write(grown, "abc", 3), 3);
-        close(grown);
-        EXPECT_EQ(truncate(changing[2].c_str(), 1), 0);
+        std::error_code error;
+        EXPECT_TRUE(std::filesystem::remove(changing[0], error));
+        EXPECT_TRUE(
+            std::ofstream(changing[1], std::ios::binary | std::ios::app).write("abc", 3).flush());
+        std::filesystem::resize_file(changing[2], 1, error);
+        EXPECT_FALSE(error);
     }
     PostProgress(count);
 }
@@ -242,7 +264,7 @@ TEST_F(HashingRun, FilesThatChangeDuringThePassKeepTheCountsTrue) {
         folder.WriteFile("a/" + std::to_string(i), std::string(static_cast<std::size_t>(i), 'x'));
     for (const char* name : {"deleted", "grown", "shrunk"})
         folder.WriteFile(std::string("b/") + name, "abc");
-    changing = {folder.Path("b/deleted"), folder.Path("b/grown"), folder.Path("b/shrunk")};
+    changing = {folder.Wide("b/deleted"), folder.Wide("b/grown"), folder.Wide("b/shrunk")};
     EXPECT_EQ(Run(folder.Wide(), ChangeFilesOnce), kWorkerRanToEnd);
     EXPECT_TRUE(Notifications().ends_with(" P43 "));
     EXPECT_EQ(digests_.size() + job_.failures.size(), 43u);

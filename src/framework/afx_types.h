@@ -5,6 +5,7 @@
 #include <string>
 
 #include "framework/window_messages.h"
+#include "platform/path_text.h"
 #include "platform/win_types.h"
 
 // The framework's wide string.
@@ -30,8 +31,8 @@ struct RECT {
     int Height() const { return bottom - top; }
 };
 
-// Paths on this platform are longer than on Windows.
-constexpr std::size_t MAX_PATH = 4096;
+// A path buffer's length in characters, its NUL included: 260 on Windows, longer on Linux.
+constexpr std::size_t MAX_PATH = kMaxPathLength;
 
 // Dialog results and command identifiers.
 constexpr int IDOK = 1;

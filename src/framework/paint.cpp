@@ -1,6 +1,7 @@
 #include "framework/paint.h"
 
 #include "framework/backend.h"
+#include "framework/system_metrics.h"
 
 BOOL CPaintDC::DrawIcon(int x, int y, HICON icon) {
     DialogView* view = window_->View();
@@ -11,5 +12,5 @@ BOOL CPaintDC::DrawIcon(int x, int y, HICON icon) {
 }
 
 int GetSystemMetrics(int index) {
-    return index == SM_CXICON || index == SM_CYICON ? 32 : 0;
+    return SystemMetric(index);
 }

@@ -16,5 +16,5 @@ class CPaintDC {
     CWnd* window_;
 };
 
-// SM_CXICON and SM_CYICON: the standard icon size.
+// SM_CXICON and SM_CYICON: the size at which the window draws its icon.
 int GetSystemMetrics(int index);

@@ -3,18 +3,18 @@
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
-#include <system_error>
-#include <thread>
+#include <utility>
 
 #include "framework/dialog.h"
 #include "framework/message_pump.h"
+#include "framework/native_thread.h"
 
 struct ThreadRecord {
     CWinThread* owner = nullptr;
     AFX_THREADPROC entry = nullptr;
     LPVOID parameter = nullptr;
     std::weak_ptr<MessageQueue> creatorQueue;
-    std::thread thread;
+    NativeThread thread = nullptr;  // null once the thread has released itself
     std::mutex mutex;
     std::condition_variable changed;
     bool resumed = false;
@@ -31,12 +31,16 @@ int AfxRunningThreadCount() {
     return runningThreads;
 }
 
-void CWinThread::Run(ThreadRecord* record) {
+std::uint32_t RunFrameworkThread(ThreadRecord* record) {
+    return CWinThread::Run(record);
+}
+
+UINT CWinThread::Run(ThreadRecord* record) {
     {
         std::unique_lock lock(record->mutex);
         record->changed.wait(lock, [record] { return record->resumed; });
     }
-    record->entry(record->parameter);
+    const UINT exitCode = record->entry(record->parameter);
 
     // A loop that waits for the queue learns that one source of messages is gone. The count
     // drops first, so that the loop sees it when the wake-up arrives; both happen before the
@@ -52,9 +56,10 @@ void CWinThread::Run(ThreadRecord* record) {
     }
     record->changed.notify_all();
     if (autoDelete) {
-        record->thread.detach();
+        DetachNativeThread(std::exchange(record->thread, nullptr));
         delete record->owner;
     }
+    return exitCode;
 }
 
 CWinThread* AfxBeginThread(AFX_THREADPROC entry, LPVOID parameter, int, UINT, DWORD createFlags,
@@ -67,9 +72,10 @@ CWinThread* AfxBeginThread(AFX_THREADPROC entry, LPVOID parameter, int, UINT, DW
     record->creatorQueue = AfxGetThreadQueue();
     record->resumed = (createFlags & CREATE_SUSPENDED) == 0;
     ++runningThreads;
-    try {
-        record->thread = std::thread(&CWinThread::Run, record);
-    } catch (const std::system_error&) {
+    // The new thread takes the lock before anything else, so it sees its handle stored.
+    std::unique_lock lock(record->mutex);
+    record->thread = StartNativeThread(record);
+    if (record->thread == nullptr) {
         --runningThreads;
         return nullptr;
     }
@@ -81,8 +87,8 @@ CWinThread::CWinThread() : record_(std::make_unique<ThreadRecord>()) {
 }
 
 CWinThread::~CWinThread() {
-    if (record_->thread.joinable())
-        record_->thread.join();
+    if (record_->thread != nullptr)
+        JoinNativeThread(record_->thread);
 }
 
 DWORD CWinThread::ResumeThread() {

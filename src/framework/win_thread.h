@@ -39,7 +39,8 @@ class CWinThread : public CCmdTarget {
 
   private:
     friend CWinThread* AfxBeginThread(AFX_THREADPROC, LPVOID, int, UINT, DWORD, void*);
-    static void Run(ThreadRecord* record);
+    friend std::uint32_t RunFrameworkThread(ThreadRecord* record);
+    static UINT Run(ThreadRecord* record);
 
     std::unique_ptr<ThreadRecord> record_;  // m_hThread names it
 };

@@ -10,6 +10,7 @@
 // arrive as UTF-16 and are passed on as UTF-8.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -19,6 +20,14 @@
 constexpr char16_t kPathSeparator = u'\\';
 #else
 constexpr char16_t kPathSeparator = u'/';
+#endif
+
+// The longest path, its terminating NUL counted, that a path buffer of the system holds: Windows'
+// own limit there; on Linux the file system's.
+#ifdef _WIN32
+constexpr std::size_t kMaxPathLength = 260;
+#else
+constexpr std::size_t kMaxPathLength = 4096;
 #endif
 
 std::u16string NativeToWide(std::string_view native);

@@ -1,9 +1,8 @@
 #include "support/dialog_session.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <stdexcept>
+#include <filesystem>
 
 #include "platform/path_text.h"
 #include "support/texts.h"
@@ -16,8 +15,7 @@ DialogSession::DialogSession(std::vector<std::string> arguments,
                                                        : nullptr),
       workingDirectory_(workingDirectory == nullptr ? *ownWorkingDirectory_ : *workingDirectory),
       arguments_(std::move(arguments)) {
-    if (chdir(workingDirectory_.Root().c_str()) != 0)
-        throw std::runtime_error("chdir failed");
+    std::filesystem::current_path(workingDirectory_.Wide());
     if (arrange)
         arrange(workingDirectory_);
     arguments_.insert(arguments_.begin(), "hashwick");

@@ -1,5 +1,6 @@
 #include "support/scratch_folder.h"
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
@@ -21,8 +22,9 @@ ScratchFolder::~ScratchFolder() {
 }
 
 std::string ScratchFolder::Path(std::string_view relative) const {
-    return relative.empty() ? root_
-                            : root_ + static_cast<char>(kPathSeparator) + std::string(relative);
+    std::string path(relative);
+    std::replace(path.begin(), path.end(), '/', static_cast<char>(kPathSeparator));
+    return relative.empty() ? root_ : root_ + static_cast<char>(kPathSeparator) + path;
 }
 
 std::u16string ScratchFolder::Wide(std::string_view relative) const {
@@ -48,6 +50,11 @@ void ScratchFolder::WriteFile(std::string_view relative, std::string_view bytes)
 
 void ScratchFolder::MakeFolder(std::string_view relative) const {
     fs::create_directories(Native(relative));
+}
+
+void ScratchFolder::MakeSparse(std::string_view relative, std::uintmax_t size) const {
+    WriteFile(relative, "");
+    fs::resize_file(Native(relative), size);
 }
 
 std::u16string Utf16(std::string_view utf8) {

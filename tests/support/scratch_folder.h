@@ -1,6 +1,7 @@
 // A real folder under the temporary directory for one test, removed with everything in it.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -12,7 +13,8 @@ class ScratchFolder {
     ScratchFolder(const ScratchFolder&) = delete;
     ScratchFolder& operator=(const ScratchFolder&) = delete;
 
-    // Native path of the folder itself, or of a relative path inside it (on Windows in UTF-8).
+    // Native path of the folder itself, or of a relative path inside it written with "/" (on
+    // Windows in UTF-8, with the system's backslashes).
     const std::string& Root() const { return root_; }
     std::string Path(std::string_view relative) const;
     std::u16string Wide(std::string_view relative = {}) const;
@@ -22,14 +24,16 @@ class ScratchFolder {
     // Each creates the missing folders on the way.
     void WriteFile(std::string_view relative, std::string_view bytes) const;
     void MakeFolder(std::string_view relative) const;
+    // A file of the size that holds only zeros, which the file system need not store.
+    void MakeSparse(std::string_view relative, std::uintmax_t size) const;
+    // A folder whose walk takes long although it holds one file: on Linux links to each folder of
+    // a chain of nested folders, so that the walk passes the chain's deep end once per link; on
+    // Windows, without links, five empty folders per level side by side. Gives its path.
+    std::string MakeSlowWalk(int levels) const;
 #ifndef _WIN32
     void MakeLink(std::string_view relative, const std::string& target) const;
     void MakeFifo(std::string_view relative) const;
     void SetMode(std::string_view relative, unsigned mode) const;
-    // A folder whose walk takes long although it holds one file: links to each folder of a chain
-    // of nested folders, so that the walk passes the chain's deep end once per link. Gives its
-    // path.
-    std::string MakeSlowWalk(int levels) const;
 #endif
 
   private:

@@ -27,3 +27,10 @@ fs::path ScratchFolder::Native(std::string_view relative) const {
     const std::u16string wide = Wide(relative);
     return std::wstring(wide.begin(), wide.end());
 }
+
+std::string ScratchFolder::MakeSlowWalk(int levels) const {
+    for (int folder = 0; folder < 5 * levels; ++folder)
+        MakeFolder("slow/" + std::to_string(folder));
+    WriteFile("slow/bottom", "");
+    return Path("slow");
+}
