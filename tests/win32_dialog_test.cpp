@@ -83,7 +83,7 @@ void AnswerYes() {
 void SaveScreenshot(const std::string& name, std::initializer_list<HWND> windows) {
     RECT area{}, client;
     for (HWND window : windows) {
-        RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+        RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
         GetClientRect(window, &client);
         MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&client), 2);
         UnionRect(&area, &area, &client);
