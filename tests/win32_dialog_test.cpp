@@ -88,6 +88,8 @@ void SaveScreenshot(const std::string& name, std::initializer_list<HWND> windows
         MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&client), 2);
         UnionRect(&area, &area, &client);
     }
+    // The windows are another process's: they paint when their own thread gets to it.
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
     const int width = area.right - area.left, height = area.bottom - area.top;
     BITMAPINFO info{{sizeof(BITMAPINFOHEADER), width, height, 1, 24, BI_RGB, 0, 0, 0, 0, 0}, {}};
     void* pixels = nullptr;
