@@ -233,8 +233,9 @@ TEST_F(HashingRun, AStopBetweenTheStagesStopsTheRun) {
     }
 }
 
-// Files deleted, grown and shrunk after the walk, while helpers may already be reading them: each
-// is digested as it was or as it is, or listed as not read, and the counts stay true.
+// Files deleted, grown and shrunk and a folder removed after the walk, while helpers may already
+// be reading them: each file is digested as it was or as it is, or listed as not read, and the
+// counts stay true.
 std::vector<std::filesystem::path> changing;
 void ChangeFilesOnce(std::int32_t count) {
     if (count == 0) {
@@ -244,6 +245,7 @@ void ChangeFilesOnce(std::int32_t count) {
             std::ofstream(changing[1], std::ios::binary | std::ios::app).write("abc", 3).flush());
         std::filesystem::resize_file(changing[2], 1, error);
         EXPECT_FALSE(error);
+        EXPECT_EQ(std::filesystem::remove_all(changing[3], error), 3u);
     }
     PostProgress(count);
 }
@@ -254,10 +256,13 @@ TEST_F(HashingRun, FilesThatChangeDuringThePassKeepTheCountsTrue) {
         folder.WriteFile("a/" + std::to_string(i), std::string(static_cast<std::size_t>(i), 'x'));
     for (const char* name : {"deleted", "grown", "shrunk"})
         folder.WriteFile(std::string("b/") + name, "abc");
-    changing = {folder.Wide("b/deleted"), folder.Wide("b/grown"), folder.Wide("b/shrunk")};
+    for (const char* name : {"c/gone/1", "c/gone/2"})
+        folder.WriteFile(name, "abc");
+    changing = {folder.Wide("b/deleted"), folder.Wide("b/grown"), folder.Wide("b/shrunk"),
+                folder.Wide("c/gone")};
     EXPECT_EQ(Run(folder.Wide(), ChangeFilesOnce), kWorkerRanToEnd);
-    EXPECT_TRUE(Notifications().ends_with(" P43 "));
-    EXPECT_EQ(digests_.size() + job_.failures.size(), 43u);
+    EXPECT_TRUE(Notifications().ends_with(" P45 "));
+    EXPECT_EQ(digests_.size() + job_.failures.size(), 45u);
     const std::u16string old = u"900150983cd24fb0d6963f7d28e17f72";
     const auto outcome = [&](const char* name) {
         const auto found = digests_.find(folder.Wide(std::string("b/") + name));
