@@ -100,8 +100,8 @@ LRESULT CHashwickDlg::OnProgress(WPARAM wParam, LPARAM) {
 
 ListFileResult CHashwickDlg::WriteListFile() {
     const ListFileResult list = WriteDigestList(
-        m_collector.roots.front(), static_cast<std::int32_t>(m_collector.collectedCount),
-        m_digests, m_job.failures, m_runStartTick, m_walkEndTick, m_hashEndTick, u"");
+        m_collector.roots.front(), static_cast<std::int32_t>(m_collector.collectedCount), m_digests,
+        m_job.failures, m_runStartTick, m_walkEndTick, m_hashEndTick, u"");
     m_listFileName = list.fileName;
     m_listWritten = list.written;
     return list;
