@@ -1,11 +1,16 @@
 #include "framework/message_pump.h"
 
 #include "framework/dialog.h"
+#include "framework/native_thread.h"
 #include "framework/win_app.h"
 
 std::shared_ptr<MessageQueue> AfxGetThreadQueue() {
-    thread_local const std::shared_ptr<MessageQueue> queue = std::make_shared<MessageQueue>();
-    return queue;
+    std::shared_ptr<void> queue = ThreadKeptObject();
+    if (queue == nullptr) {
+        queue = std::make_shared<MessageQueue>();
+        KeepForThread(queue);
+    }
+    return std::static_pointer_cast<MessageQueue>(queue);
 }
 
 namespace {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 struct ThreadRecord;
 
@@ -17,3 +18,10 @@ NativeThread StartNativeThread(ThreadRecord* record);
 void JoinNativeThread(NativeThread thread);
 // Releases the thread, which ends by itself; a thread may release itself.
 void DetachNativeThread(NativeThread thread);
+
+// The object kept for the calling thread, null until KeepForThread; the thread lets it go when
+// it ends. On Windows a thread_local with a destructor cannot keep it: MinGW-w64's emulated
+// thread-local storage frees a thread's variables before it runs their destructors, which then
+// read freed memory.
+std::shared_ptr<void> ThreadKeptObject();
+void KeepForThread(std::shared_ptr<void> object);

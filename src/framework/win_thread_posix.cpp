@@ -1,5 +1,6 @@
 #include <system_error>
 #include <thread>
+#include <utility>
 
 #include "framework/native_thread.h"
 
@@ -21,4 +22,18 @@ void DetachNativeThread(NativeThread thread) {
     auto* native = static_cast<std::thread*>(thread);
     native->detach();
     delete native;
+}
+
+namespace {
+
+thread_local std::shared_ptr<void> keptObject;
+
+}  // namespace
+
+std::shared_ptr<void> ThreadKeptObject() {
+    return keptObject;
+}
+
+void KeepForThread(std::shared_ptr<void> object) {
+    keptObject = std::move(object);
 }
