@@ -7,10 +7,6 @@
 
 ConsoleStatusLine::ConsoleStatusLine() : terminal_(isatty(STDERR_FILENO) == 1) {}
 
-bool ConsoleStatusLine::Due() const {
-    return std::chrono::steady_clock::now() - lastDraw_ >= std::chrono::milliseconds(100);
-}
-
 void ConsoleStatusLine::Draw(const std::u16string& text) {
     lastDraw_ = std::chrono::steady_clock::now();
     if (!terminal_)
@@ -24,11 +20,6 @@ void ConsoleStatusLine::Clear() {
     if (drawn_)
         std::fputs("\r\x1b[K", stderr);
     drawn_ = false;
-}
-
-void ConsoleStatusLine::Message(const std::u16string& text) {
-    Clear();
-    WriteErrorLine(text);
 }
 
 void ConsoleStatusLine::Finish() {

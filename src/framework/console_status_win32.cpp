@@ -33,10 +33,6 @@ std::size_t Width(const std::u16string& text) {
 
 ConsoleStatusLine::ConsoleStatusLine() : terminal_(IsConsole(ErrorOutput())) {}
 
-bool ConsoleStatusLine::Due() const {
-    return std::chrono::steady_clock::now() - lastDraw_ >= std::chrono::milliseconds(100);
-}
-
 // The console keeps what a longer line left behind, so the rest of it is overwritten with blanks.
 void ConsoleStatusLine::Draw(const std::u16string& text) {
     lastDraw_ = std::chrono::steady_clock::now();
@@ -54,11 +50,6 @@ void ConsoleStatusLine::Clear() {
         WriteConsoleText(u"\r" + std::u16string(drawnWidth_, u' ') + u"\r");
     drawn_ = false;
     drawnWidth_ = 0;
-}
-
-void ConsoleStatusLine::Message(const std::u16string& text) {
-    Clear();
-    WriteErrorLine(text);
 }
 
 void ConsoleStatusLine::Finish() {

@@ -32,25 +32,6 @@ bool CodePage932Encoder::Usable() const {
     return converter_ != kNoConverter;
 }
 
-void CodePage932Encoder::Append(std::string& out, std::u16string_view text) {
-    if (!Usable())
-        return;
-    // ASCII is the same single byte in code page 932, and most paths are ASCII.
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const std::size_t runStart = i;
-        while (i < text.size() && text[i] < 0x80)
-            ++i;
-        for (std::size_t k = runStart; k < i; ++k)
-            out.push_back(static_cast<char>(text[k]));
-        const std::size_t wideStart = i;
-        while (i < text.size() && text[i] >= 0x80)
-            ++i;
-        if (i > wideStart)
-            AppendConverted(out, text.substr(wideStart, i - wideStart));
-    }
-}
-
 void CodePage932Encoder::AppendConverted(std::string& out, std::u16string_view run) {
     std::string input;
     input.reserve(run.size() * 2);

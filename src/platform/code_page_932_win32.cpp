@@ -38,25 +38,6 @@ bool CodePage932Encoder::Usable() const {
     return usable_;
 }
 
-void CodePage932Encoder::Append(std::string& out, std::u16string_view text) {
-    if (!Usable())
-        return;
-    // ASCII is the same single byte in code page 932, and most paths are ASCII.
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const std::size_t runStart = i;
-        while (i < text.size() && text[i] < 0x80)
-            ++i;
-        for (std::size_t k = runStart; k < i; ++k)
-            out.push_back(static_cast<char>(text[k]));
-        const std::size_t wideStart = i;
-        while (i < text.size() && text[i] >= 0x80)
-            ++i;
-        if (i > wideStart)
-            AppendConverted(out, text.substr(wideStart, i - wideStart));
-    }
-}
-
 void CodePage932Encoder::AppendConverted(std::string& out, std::u16string_view run) {
     // Most runs convert whole. The system writes its default character once per code unit, two
     // for a surrogate pair, so a run that needed it is done again a code point at a time.

@@ -8,7 +8,6 @@
 
 #include "platform/path_text.h"
 #include "platform/replacement_file.h"
-#include "platform/system_error_text.h"
 
 namespace {
 
@@ -63,18 +62,6 @@ ReplacementFile::~ReplacementFile() {
         close(descriptor_);
     if (!committed_ && !temporary_.empty())
         unlink(temporary_.c_str());
-}
-
-bool ReplacementFile::Fail(int code) {
-    return Fail(SystemErrorText(code));
-}
-
-bool ReplacementFile::Fail(std::u16string_view reason) {
-    if (!failed_) {
-        failed_ = true;
-        reason_ = reason;
-    }
-    return false;
 }
 
 bool ReplacementFile::Write(std::string_view bytes) {

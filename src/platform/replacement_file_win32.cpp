@@ -4,7 +4,6 @@
 #include <string>
 
 #include "platform/replacement_file.h"
-#include "platform/system_error_text.h"
 
 namespace {
 
@@ -69,18 +68,6 @@ ReplacementFile::~ReplacementFile() {
         CloseHandle(handle_);
     if (!committed_ && !temporary_.empty())
         DeleteFileW(Wide(temporary_));
-}
-
-bool ReplacementFile::Fail(int code) {
-    return Fail(SystemErrorText(code));
-}
-
-bool ReplacementFile::Fail(std::u16string_view reason) {
-    if (!failed_) {
-        failed_ = true;
-        reason_ = reason;
-    }
-    return false;
 }
 
 bool ReplacementFile::Write(std::string_view bytes) {
