@@ -13,12 +13,12 @@
 
 #include "support/processes.h"
 #include "support/scratch_folder.h"
+#include "ui/resource.h"
 
 namespace {
 
-// ui/resource.h and the run's notifications.
-constexpr int kFolder = 1000, kStart = 1002, kProcessed = 1004, kTotal = 1005, kCancelRun = 1006,
-              kExit = 1007;
+// The run's notifications, as digest/worker.h numbers them (its framework types clash with
+// windows.h).
 constexpr UINT kScanComplete = WM_USER + 0x1000, kProgress = WM_USER + 0x1001;
 const std::wstring kIdle = L"ファイルのＭＤ生成", kBusy = L"★Hashwick中★";
 
@@ -120,62 +120,64 @@ TEST(Win32Dialog, AUserSessionFromOpeningToExit) {
     std::optional<CommandResult> result;
     std::thread program([&] { result = RunCommand({HASHWICK_BINARY}, folder.Root()); });
     [&] {
-        ASSERT_TRUE(WaitUntil([] { return Shown(kFolder) != nullptr; }));
-        const HWND dialog = Shown(kFolder);
+        ASSERT_TRUE(WaitUntil([] { return Shown(IDC_FOLDER) != nullptr; }));
+        const HWND dialog = Shown(IDC_FOLDER);
         EXPECT_EQ(Text(dialog), kIdle);
-        EXPECT_TRUE(Enabled(dialog, kStart) && !Enabled(dialog, kCancelRun));
-        EXPECT_EQ(Text(dialog, kProcessed) + L"/" + Text(dialog, kTotal), L"0/0");
-        // The program holds the icon the dialog loads, IDI_APP_ICON (128); Wine gives no
+        EXPECT_TRUE(Enabled(dialog, IDC_START) && !Enabled(dialog, IDC_CANCEL_RUN));
+        EXPECT_EQ(Text(dialog, IDC_PROCESSED) + L"/" + Text(dialog, IDC_TOTAL), L"0/0");
+        // The program holds the icon the dialog loads, IDI_APP_ICON; Wine gives no
         // WM_GETICON answer for another process's window.
         const HMODULE executable =
             LoadLibraryExW(L"" HASHWICK_BINARY, nullptr, LOAD_LIBRARY_AS_IMAGE_RESOURCE);
-        EXPECT_NE(LoadImageW(executable, MAKEINTRESOURCEW(128), IMAGE_ICON, 48, 48, 0), nullptr);
+        EXPECT_NE(LoadImageW(executable, MAKEINTRESOURCEW(IDI_APP_ICON), IMAGE_ICON, 48, 48, 0),
+                  nullptr);
         EXPECT_TRUE(GetWindowLongW(dialog, GWL_EXSTYLE) & WS_EX_TOPMOST);
         SaveScreenshot("win32-idle", {dialog});
 
         // The folder typed, with Enter and Escape in the field and on a button: neither ends
         // the dialog, presses a button nor reaches the field.
-        const HWND field = GetDlgItem(dialog, kFolder);
+        const HWND field = GetDlgItem(dialog, IDC_FOLDER);
         for (wchar_t character : big) {
             PostMessageW(field, WM_CHAR, character, 1);
-            for (HWND target : {field, GetDlgItem(dialog, kExit)}) {
+            for (HWND target : {field, GetDlgItem(dialog, IDC_EXIT)}) {
                 Key(target, VK_RETURN);
                 Key(target, VK_ESCAPE);
             }
         }
-        ASSERT_TRUE(WaitUntil([&] { return Text(dialog, kFolder) == big; }));
+        ASSERT_TRUE(WaitUntil([&] { return Text(dialog, IDC_FOLDER) == big; }));
         EXPECT_TRUE(IsWindowVisible(dialog) && Shown(IDYES) == nullptr);
 
-        Click(dialog, kStart);
+        Click(dialog, IDC_START);
         ASSERT_TRUE(WaitUntil([] { return Shown(IDYES) != nullptr; }));
         SaveScreenshot("win32-start-question", {dialog, Shown(IDYES)});
         AnswerYes();
         // Hashing the large file, whose count the worker posts when it is done.
         ASSERT_TRUE(WaitUntil([&] {
-            return Text(dialog) == kBusy && Text(dialog, kTotal) == L"1" &&
-                   !Enabled(dialog, kStart) && Enabled(dialog, kCancelRun);
+            return Text(dialog) == kBusy && Text(dialog, IDC_TOTAL) == L"1" &&
+                   !Enabled(dialog, IDC_START) && Enabled(dialog, IDC_CANCEL_RUN);
         }));
         // Counts of Enter's and Escape's codes pass the filter.
         PostMessageW(dialog, kScanComplete, 27, 0);
         PostMessageW(dialog, kProgress, 13, 0);
-        EXPECT_TRUE(WaitUntil(
-            [&] { return Text(dialog, kProcessed) == L"13" && Text(dialog, kTotal) == L"27"; }));
+        EXPECT_TRUE(WaitUntil([&] {
+            return Text(dialog, IDC_PROCESSED) == L"13" && Text(dialog, IDC_TOTAL) == L"27";
+        }));
         SaveScreenshot("win32-busy", {dialog});
 
         // Cancel stops the run in the middle of the file: the worker's last count is 0.
-        Click(dialog, kCancelRun);
+        Click(dialog, IDC_CANCEL_RUN);
         AnswerYes();
         EXPECT_TRUE(WaitUntil([&] {
-            return Text(dialog) == kIdle && Enabled(dialog, kStart) &&
-                   !Enabled(dialog, kCancelRun) && Text(dialog, kProcessed) == L"0";
+            return Text(dialog) == kIdle && Enabled(dialog, IDC_START) &&
+                   !Enabled(dialog, IDC_CANCEL_RUN) && Text(dialog, IDC_PROCESSED) == L"0";
         }));
-        Click(dialog, kExit);
+        Click(dialog, IDC_EXIT);
         AnswerYes();
     }();
     // A script that failed half way closes what it left open.
-    while (::testing::Test::HasFailure() && Shown(kFolder) != nullptr) {
+    while (::testing::Test::HasFailure() && Shown(IDC_FOLDER) != nullptr) {
         Click(Shown(IDYES), IDNO);
-        PostMessageW(Shown(kFolder), WM_CLOSE, 0, 0);
+        PostMessageW(Shown(IDC_FOLDER), WM_CLOSE, 0, 0);
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
     program.join();
