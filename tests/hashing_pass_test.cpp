@@ -8,7 +8,7 @@
 #include <deque>
 #include <filesystem>
 #include <fstream>
-#include <latch>
+#include <future>
 #include <thread>
 
 #include "digest/file_digest.h"
@@ -216,15 +216,17 @@ TEST_F(HashingRun, AStopBetweenTheStagesStopsTheRun) {
                 requestStop();
         });
         WorkerStartBlock start{folder.Wide(), &job_, CountCall};
-        std::latch created(1);
+        // A promise rather than a latch: MinGW-w64's latch may miss its wake-up and wait forever.
+        std::promise<void> created;
+        const std::future<void> go = created.get_future();
         unsigned exitCode = 99;
         std::thread worker([&] {
-            created.wait();
+            go.wait();
             exitCode = WorkerThreadProc(&start);
         });
         if (!atWalkEnd)
             requestStop();
-        created.count_down();
+        created.set_value();
         worker.join();
         queue_->SetArrivalHandler(nullptr);
         Notifications();

@@ -156,10 +156,11 @@ TEST(Win32Dialog, AUserSessionFromOpeningToExit) {
             return Text(dialog) == kBusy && Text(dialog, IDC_TOTAL) == L"1" &&
                    !Enabled(dialog, IDC_START) && Enabled(dialog, IDC_CANCEL_RUN);
         }));
-        // Counts of Enter's and Escape's codes pass the filter.
-        PostMessageW(dialog, kScanComplete, 27, 0);
-        PostMessageW(dialog, kProgress, 13, 0);
+        // Counts of Enter's and Escape's codes pass the filter. They are posted until shown: the
+        // worker's own count before the file may arrive after the first ones.
         EXPECT_TRUE(WaitUntil([&] {
+            PostMessageW(dialog, kScanComplete, 27, 0);
+            PostMessageW(dialog, kProgress, 13, 0);
             return Text(dialog, IDC_PROCESSED) == L"13" && Text(dialog, IDC_TOTAL) == L"27";
         }));
         SaveScreenshot("win32-busy", {dialog});
