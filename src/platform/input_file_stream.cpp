@@ -28,3 +28,23 @@ void InputFileStream::read(std::uint8_t* into, std::size_t count) {
         lastCount_ += take;
     }
 }
+
+std::size_t InputFileStream::ReadSome(std::uint8_t* into, std::size_t count) {
+    if (fail() || eof_)
+        return 0;
+    // A short read that reaches the size the file had when it was opened is its end: asking
+    // again would cost a system call per file only to be told so.
+    if (endSeen_) {
+        eof_ = true;
+        return 0;
+    }
+    const std::size_t asked = std::min(count, kLargestSystemRead);
+    const std::size_t got = ReadFromSystem(into, asked);
+    if (got == 0) {
+        eof_ = !bad_;
+        return 0;
+    }
+    delivered_ += got;
+    endSeen_ = got < asked && delivered_ >= sizeAtOpen_;
+    return got;
+}

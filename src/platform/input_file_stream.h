@@ -46,6 +46,11 @@ class InputFileStream {
     // Large enough that big files are read in few system calls, small enough to stay off mmap.
     static constexpr std::size_t kLargestBuffer = 64 * 1024;
     static constexpr std::size_t kSmallestBuffer = 4 * 1024;
+    // What one system read may ask for: less than both systems' own limits.
+    static constexpr std::size_t kLargestSystemRead = std::size_t{1} << 30;
+
+    // One read from the open file: at least one byte, or 0 at its end or on an error (bad).
+    std::size_t ReadFromSystem(std::uint8_t* into, std::size_t count);
 
 #ifdef _WIN32
     void* handle_;  // the system's handle; the invalid handle when the open failed

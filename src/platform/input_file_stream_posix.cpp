@@ -75,26 +75,11 @@ InputFileStream::~InputFileStream() {
         close(descriptor_);
 }
 
-std::size_t InputFileStream::ReadSome(std::uint8_t* into, std::size_t count) {
-    if (fail() || eof_)
-        return 0;
-    // A short read that reaches the size the file had when it was opened is its end: asking
-    // again would cost a system call per file only to be told so.
-    if (endSeen_) {
-        eof_ = true;
-        return 0;
-    }
+std::size_t InputFileStream::ReadFromSystem(std::uint8_t* into, std::size_t count) {
     for (;;) {
         const ssize_t got = ::read(descriptor_, into, count);
-        if (got > 0) {
-            delivered_ += static_cast<std::uint64_t>(got);
-            endSeen_ = static_cast<std::size_t>(got) < count && delivered_ >= sizeAtOpen_;
+        if (got >= 0)
             return static_cast<std::size_t>(got);
-        }
-        if (got == 0) {
-            eof_ = true;
-            return 0;
-        }
         if (errno != EINTR) {
             bad_ = true;
             return 0;

@@ -49,26 +49,11 @@ InputFileStream::~InputFileStream() {
         CloseHandle(handle_);
 }
 
-std::size_t InputFileStream::ReadSome(std::uint8_t* into, std::size_t count) {
-    if (fail() || eof_)
-        return 0;
-    // A short read that reaches the size the file had when it was opened is its end: asking
-    // again would cost a system call per file only to be told so.
-    if (endSeen_) {
-        eof_ = true;
-        return 0;
-    }
-    const auto asked = static_cast<DWORD>(std::min<std::size_t>(count, 1u << 30));
+std::size_t InputFileStream::ReadFromSystem(std::uint8_t* into, std::size_t count) {
     DWORD got = 0;
-    if (ReadFile(handle_, into, asked, &got, nullptr) == 0) {
+    if (ReadFile(handle_, into, static_cast<DWORD>(count), &got, nullptr) == 0) {
         bad_ = true;
         return 0;
     }
-    if (got == 0) {
-        eof_ = true;
-        return 0;
-    }
-    delivered_ += got;
-    endSeen_ = got < asked && delivered_ >= sizeAtOpen_;
     return got;
 }
