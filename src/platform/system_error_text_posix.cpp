@@ -2,52 +2,33 @@
 #include <cstring>
 
 #include "platform/path_text.h"
-#include "platform/system_error_text.h"
+#include "platform/system_error_kind.h"
 
-namespace {
-
-std::u16string OtherErrorText(int code) {
-    return NativeToWide(strerrordesc_np(code) != nullptr ? strerrordesc_np(code) : "") + u" (" +
-           NativeToWide(std::to_string(code)) + u")";
-}
-
-}  // namespace
-
-std::u16string SystemErrorText(int code) {
+SystemErrorKind KindOfSystemError(int code) {
     switch (code) {
         case EACCES:
         case EPERM:
-            return u"書き込みが許可されていません。";
+            return SystemErrorKind::kNotPermitted;
         case ENOSPC:
         case EDQUOT:
-            return u"ディスクの空き容量が足りません。";
+            return SystemErrorKind::kDiskFull;
         case EISDIR:
-            return u"同じ名前のフォルダがあります。";
+            return SystemErrorKind::kFolderInTheWay;
         case EROFS:
-            return u"読み取り専用のファイルシステムです。";
+            return SystemErrorKind::kReadOnlyFileSystem;
         case ENOENT:
         case ENOTDIR:
-            return u"書き込み先のフォルダがありません。";
+            return SystemErrorKind::kNotFound;
         case ENAMETOOLONG:
-            return u"ファイル名が長すぎます。";
+            return SystemErrorKind::kNameTooLong;
         case EIO:
-            return u"入出力エラーが発生しました。";
+            return SystemErrorKind::kInputOutput;
         default:
-            return OtherErrorText(code);
+            return SystemErrorKind::kOther;
     }
 }
 
-std::u16string ReadErrorText(int code) {
-    switch (code) {
-        case EACCES:
-        case EPERM:
-            return u"読み取りが許可されていません。";
-        case ENOENT:
-        case ENOTDIR:
-            return u"見つかりません。";
-        case EIO:
-            return u"入出力エラーが発生しました。";
-        default:
-            return OtherErrorText(code);
-    }
+std::u16string OtherSystemErrorText(int code) {
+    return NativeToWide(strerrordesc_np(code) != nullptr ? strerrordesc_np(code) : "") + u" (" +
+           NativeToWide(std::to_string(code)) + u")";
 }

@@ -2,12 +2,37 @@
 
 #include <string>
 
-#include "platform/system_error_text.h"
+#include "platform/system_error_kind.h"
 
-namespace {
+SystemErrorKind KindOfSystemError(int code) {
+    switch (code) {
+        case ERROR_ACCESS_DENIED:
+        case ERROR_SHARING_VIOLATION:
+        case ERROR_LOCK_VIOLATION:
+            return SystemErrorKind::kNotPermitted;
+        case ERROR_DISK_FULL:
+        case ERROR_HANDLE_DISK_FULL:
+            return SystemErrorKind::kDiskFull;
+        case ERROR_WRITE_PROTECT:
+            return SystemErrorKind::kReadOnlyFileSystem;
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND:
+        case ERROR_DIRECTORY:
+            return SystemErrorKind::kNotFound;
+        case ERROR_FILENAME_EXCED_RANGE:
+            return SystemErrorKind::kNameTooLong;
+        case ERROR_CRC:
+        case ERROR_READ_FAULT:
+        case ERROR_WRITE_FAULT:
+        case ERROR_IO_DEVICE:
+            return SystemErrorKind::kInputOutput;
+        default:
+            return SystemErrorKind::kOther;
+    }
+}
 
-// The system's own message for the code, in the user's language, with the code.
-std::u16string OtherErrorText(int code) {
+// The system's own message, in the user's language.
+std::u16string OtherSystemErrorText(int code) {
     wchar_t text[512] = {};
     const DWORD length =
         FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
@@ -17,51 +42,4 @@ std::u16string OtherErrorText(int code) {
         message.pop_back();
     const std::string number = std::to_string(code);
     return message + u" (" + std::u16string(number.begin(), number.end()) + u")";
-}
-
-}  // namespace
-
-std::u16string SystemErrorText(int code) {
-    switch (code) {
-        case ERROR_ACCESS_DENIED:
-        case ERROR_SHARING_VIOLATION:
-        case ERROR_LOCK_VIOLATION:
-            return u"書き込みが許可されていません。";
-        case ERROR_DISK_FULL:
-        case ERROR_HANDLE_DISK_FULL:
-            return u"ディスクの空き容量が足りません。";
-        case ERROR_WRITE_PROTECT:
-            return u"読み取り専用のファイルシステムです。";
-        case ERROR_FILE_NOT_FOUND:
-        case ERROR_PATH_NOT_FOUND:
-            return u"書き込み先のフォルダがありません。";
-        case ERROR_FILENAME_EXCED_RANGE:
-            return u"ファイル名が長すぎます。";
-        case ERROR_CRC:
-        case ERROR_READ_FAULT:
-        case ERROR_WRITE_FAULT:
-        case ERROR_IO_DEVICE:
-            return u"入出力エラーが発生しました。";
-        default:
-            return OtherErrorText(code);
-    }
-}
-
-std::u16string ReadErrorText(int code) {
-    switch (code) {
-        case ERROR_ACCESS_DENIED:
-        case ERROR_SHARING_VIOLATION:
-        case ERROR_LOCK_VIOLATION:
-            return u"読み取りが許可されていません。";
-        case ERROR_FILE_NOT_FOUND:
-        case ERROR_PATH_NOT_FOUND:
-        case ERROR_DIRECTORY:
-            return u"見つかりません。";
-        case ERROR_CRC:
-        case ERROR_READ_FAULT:
-        case ERROR_IO_DEVICE:
-            return u"入出力エラーが発生しました。";
-        default:
-            return OtherErrorText(code);
-    }
 }

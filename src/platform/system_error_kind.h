@@ -1,0 +1,21 @@
+// What a system error code means to the user, whichever system gave it: each system sorts its own
+// codes, and the texts for them are written once.
+#pragma once
+
+#include <string>
+
+enum class SystemErrorKind {
+    kNotPermitted,
+    kDiskFull,
+    kFolderInTheWay,
+    kReadOnlyFileSystem,
+    kNotFound,
+    kNameTooLong,
+    kInputOutput,
+    kOther,
+};
+
+SystemErrorKind KindOfSystemError(int code);
+
+// The system's own description of the code, with the code.
+std::u16string OtherSystemErrorText(int code);
