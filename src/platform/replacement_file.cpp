@@ -6,6 +6,10 @@ bool ReplacementFile::Fail(int code) {
     return Fail(SystemErrorText(code));
 }
 
+bool ReplacementFile::Fail(SystemErrorKind kind) {
+    return Fail(WriteErrorText(kind));
+}
+
 bool ReplacementFile::Fail(std::u16string_view reason) {
     if (!failed_) {
         failed_ = true;

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/system_error_kind.h"
+
 class ReplacementFile {
   public:
     explicit ReplacementFile(std::u16string_view path);
@@ -22,6 +24,7 @@ class ReplacementFile {
 
   private:
     bool Fail(int code);
+    bool Fail(SystemErrorKind kind);
     bool Fail(std::u16string_view reason);
 
 #ifdef _WIN32

@@ -31,8 +31,6 @@ bool ReadOnlyFileInTheWay(const std::string& target) {
     return noWriteBit || faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0;
 }
 
-constexpr std::u16string_view kReadOnlyInTheWay = u"同じ名前の読み取り専用ファイルがあります。";
-
 }  // namespace
 
 ReplacementFile::ReplacementFile(std::u16string_view path) {
@@ -54,7 +52,7 @@ ReplacementFile::ReplacementFile(std::u16string_view path) {
     }
     // Known before anything is written; checked again before the rename.
     if (ReadOnlyFileInTheWay(target_))
-        Fail(kReadOnlyInTheWay);
+        Fail(SystemErrorKind::kReadOnlyFileInTheWay);
 }
 
 ReplacementFile::~ReplacementFile() {
@@ -91,7 +89,7 @@ bool ReplacementFile::Commit() {
     if (close(descriptor) != 0)
         return Fail(errno);
     if (ReadOnlyFileInTheWay(target_))
-        return Fail(kReadOnlyInTheWay);
+        return Fail(SystemErrorKind::kReadOnlyFileInTheWay);
     if (rename(temporary_.c_str(), target_.c_str()) != 0)
         return Fail(errno);
     committed_ = true;

@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <optional>
 #include <string>
 
 #include "platform/replacement_file.h"
@@ -26,17 +27,17 @@ std::u16string TemporaryName(const std::u16string& target, unsigned attempt) {
            u".tmp";
 }
 
-// The reason an earlier file of the name keeps the new one out, if it does: a read-only file,
-// which the replacing move would not respect on every file system, or a folder.
-std::u16string_view InTheWay(const std::u16string& target) {
+// What keeps the new file out, if anything does: an earlier read-only file of the name, which
+// the replacing move would not respect on every file system, or a folder.
+std::optional<SystemErrorKind> InTheWay(const std::u16string& target) {
     const DWORD attributes = GetFileAttributesW(Wide(target));
     if (attributes == INVALID_FILE_ATTRIBUTES)
-        return {};
+        return std::nullopt;
     if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
-        return u"同じ名前のフォルダがあります。";
+        return SystemErrorKind::kFolderInTheWay;
     if ((attributes & FILE_ATTRIBUTE_READONLY) != 0)
-        return u"同じ名前の読み取り専用ファイルがあります。";
-    return {};
+        return SystemErrorKind::kReadOnlyFileInTheWay;
+    return std::nullopt;
 }
 
 }  // namespace
@@ -59,8 +60,8 @@ ReplacementFile::ReplacementFile(std::u16string_view path)
         }
     }
     // Known before anything is written; checked again before the move.
-    if (const std::u16string_view reason = InTheWay(target_); !reason.empty())
-        Fail(reason);
+    if (const std::optional<SystemErrorKind> obstacle = InTheWay(target_))
+        Fail(*obstacle);
 }
 
 ReplacementFile::~ReplacementFile() {
@@ -94,8 +95,8 @@ bool ReplacementFile::Commit() {
     handle_ = INVALID_HANDLE_VALUE;
     if (CloseHandle(handle) == 0)
         return Fail(static_cast<int>(GetLastError()));
-    if (const std::u16string_view reason = InTheWay(target_); !reason.empty())
-        return Fail(reason);
+    if (const std::optional<SystemErrorKind> obstacle = InTheWay(target_))
+        return Fail(*obstacle);
     if (MoveFileExW(Wide(temporary_), Wide(target_),
                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) == 0) {
         return Fail(static_cast<int>(GetLastError()));

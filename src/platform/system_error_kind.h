@@ -8,6 +8,7 @@ enum class SystemErrorKind {
     kNotPermitted,
     kDiskFull,
     kFolderInTheWay,
+    kReadOnlyFileInTheWay,
     kReadOnlyFileSystem,
     kNotFound,
     kNameTooLong,
@@ -16,6 +17,9 @@ enum class SystemErrorKind {
 };
 
 SystemErrorKind KindOfSystemError(int code);
+
+// Why a file could not be written, for every kind but kOther.
+std::u16string WriteErrorText(SystemErrorKind kind);
 
 // The system's own description of the code, with the code.
 std::u16string OtherSystemErrorText(int code);
