@@ -1,12 +1,7 @@
 #include "report/check_report.h"
 
 #include "report/list_layout.h"
-
-namespace {
-
-constexpr std::u16string_view kNoCodePage = u"コードページ932に変換できません。";
-
-}  // namespace
+#include "report/list_text.h"
 
 CheckReport::CheckReport(const std::u16string& fileName)
     : result_{.fileName = fileName, .written = false, .reason = {}}, file_(fileName), out_(file_) {}
@@ -33,7 +28,7 @@ void CheckReport::Section(FileClass fileClass) {
 ListFileResult CheckReport::Finish(std::span<const FileClass> classes, const ClassCounts& counts,
                                    std::u16string_view label, Tick start, Tick end) {
     if (!out_.Usable()) {
-        result_.reason = kNoCodePage;
+        result_.reason = ListTextEncoder::kUnusableReason;
         return result_;
     }
     out_.Line({kRule});

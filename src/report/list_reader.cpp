@@ -8,7 +8,6 @@
 namespace {
 
 constexpr std::u16string_view kUnreadable = u"ファイルを読み込めません。";
-constexpr std::u16string_view kNoCodePage = u"コードページ932に変換できません。";
 constexpr std::u16string_view kEmpty = u"空のファイルです。";
 constexpr std::u16string_view kUtf16 = u"UTF-16のテキストです。";
 constexpr std::u16string_view kUtf8 = u"UTF-8のテキストです。";
@@ -113,7 +112,7 @@ class ListParser {
         if (text.starts_with("\xEF\xBB\xBF"))
             return Fail(1, kUtf8);
         if (!Encode())
-            return Fail(0, kNoCodePage);
+            return Fail(0, ListTextEncoder::kUnusableReason);
 
         if (!Next() || !Header())
             return Fail(kNoHeader);

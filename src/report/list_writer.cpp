@@ -5,10 +5,9 @@
 #include "report/list_file_name.h"
 #include "report/list_layout.h"
 #include "report/list_output.h"
+#include "report/list_text.h"
 
 namespace {
-
-constexpr std::u16string_view kNoCodePage = u"コードページ932に変換できません。";
 
 std::u16string TimingLine(std::u16string_view label, Tick earlier, Tick later) {
     return u"# " + std::u16string(label) + SecondsText(earlier, later) + std::u16string(kSeconds);
@@ -26,7 +25,7 @@ ListFileResult WriteDigestList(const std::u16string& root, std::int32_t collecte
                                         : folder + kPathSeparator + result.fileName);
     ListOutput out(file);
     if (!out.Usable()) {
-        result.reason = kNoCodePage;
+        result.reason = ListTextEncoder::kUnusableReason;
         return result;
     }
 
