@@ -1,7 +1,7 @@
 #include "app/command_messages.h"
 
 #include "app/console_commands.h"
-#include "report/list_layout.h"
+#include "list/list_layout.h"
 
 std::u16string ProgramMessage(std::u16string_view text) {
     return u"Hashwick: " + std::u16string(text);

@@ -5,9 +5,9 @@
 #include <string>
 #include <string_view>
 
-#include "framework/console_status.h"
-#include "report/file_class.h"
-#include "report/list_reader.h"
+#include "check/file_class.h"
+#include "console/console_status.h"
+#include "list/list_reader.h"
 #include "report/list_writer.h"
 
 std::u16string ProgramMessage(std::u16string_view text);

@@ -2,9 +2,9 @@
 
 #include "app/command_messages.h"
 #include "app/console_commands.h"
-#include "framework/stop_signals.h"
-#include "report/check_report.h"
-#include "report/compare_report.h"
+#include "check/check_report.h"
+#include "check/compare_report.h"
+#include "console/stop_signals.h"
 
 int RunCompare(const std::u16string& oldName, const std::u16string& newName) {
     const Tick start = CurrentTick();

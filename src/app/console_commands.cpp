@@ -3,7 +3,7 @@
 #include "app/command_messages.h"
 #include "app/compare_command.h"
 #include "app/verify_command.h"
-#include "framework/console_status.h"
+#include "console/console_status.h"
 
 namespace {
 

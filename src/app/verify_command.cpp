@@ -2,14 +2,14 @@
 
 #include "app/command_messages.h"
 #include "app/console_commands.h"
+#include "check/check_report.h"
+#include "check/listed_folder.h"
+#include "check/verify_report.h"
+#include "console/stop_signals.h"
 #include "digest/hash_job.h"
 #include "digest/hashing_threads.h"
-#include "framework/stop_signals.h"
+#include "list/list_layout.h"
 #include "platform/file_attributes.h"
-#include "report/check_report.h"
-#include "report/list_layout.h"
-#include "report/listed_folder.h"
-#include "report/verify_report.h"
 
 namespace {
 

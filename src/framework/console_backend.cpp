@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "framework/console_status.h"
+#include "console/console_status.h"
 #include "framework/dialog.h"
 #include "framework/message_pump.h"
 #include "framework/shell.h"

@@ -6,9 +6,9 @@
 
 #include <memory>
 
+#include "console/stop_signals.h"
 #include "framework/backend.h"
 #include "framework/message_queue.h"
-#include "framework/stop_signals.h"
 
 class ConsoleBackend final : public UiBackend {
   public:

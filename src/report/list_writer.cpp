@@ -1,11 +1,11 @@
 #include "report/list_writer.h"
 
+#include "list/list_layout.h"
+#include "list/list_output.h"
+#include "list/list_text.h"
 #include "platform/path_text.h"
 #include "platform/replacement_file.h"
 #include "report/list_file_name.h"
-#include "report/list_layout.h"
-#include "report/list_output.h"
-#include "report/list_text.h"
 
 namespace {
 

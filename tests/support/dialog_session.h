@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "app/hashwick_app.h"
-#include "framework/scripted_backend.h"
 #include "support/scratch_folder.h"
+#include "support/scripted_backend.h"
 #include "ui/resource.h"
 
 class DialogSession {

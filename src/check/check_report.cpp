@@ -1,7 +1,7 @@
-#include "report/check_report.h"
+#include "check/check_report.h"
 
-#include "report/list_layout.h"
-#include "report/list_text.h"
+#include "list/list_layout.h"
+#include "list/list_text.h"
 
 CheckReport::CheckReport(const std::u16string& fileName)
     : result_{.fileName = fileName, .written = false, .reason = {}}, file_(fileName), out_(file_) {}

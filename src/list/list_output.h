@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "list/list_text.h"
 #include "platform/replacement_file.h"
-#include "report/list_text.h"
 
 class ListOutput {
   public:

@@ -1,9 +1,9 @@
-#include "report/list_reader.h"
+#include "list/list_reader.h"
 
+#include "list/list_layout.h"
+#include "list/list_text.h"
 #include "platform/input_file_stream.h"
 #include "platform/path_text.h"
-#include "report/list_layout.h"
-#include "report/list_text.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "framework/stop_signals.h"
+#include "console/stop_signals.h"
 
 std::optional<std::u16string> StopSignals::Received() const {
     const std::lock_guard lock(mutex_);

@@ -1,4 +1,4 @@
-#include "framework/console_status.h"
+#include "console/console_status.h"
 
 bool ConsoleStatusLine::Due() const {
     return std::chrono::steady_clock::now() - lastDraw_ >= std::chrono::milliseconds(100);

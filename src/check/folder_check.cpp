@@ -1,4 +1,4 @@
-#include "report/folder_check.h"
+#include "check/folder_check.h"
 
 #include <algorithm>
 #include <tuple>

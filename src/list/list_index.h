@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "report/list_reader.h"
+#include "list/list_reader.h"
 
 class ListIndex {
   public:

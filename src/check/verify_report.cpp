@@ -1,14 +1,14 @@
-#include "report/verify_report.h"
+#include "check/verify_report.h"
 
 #include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstring>
 
+#include "check/check_report.h"
+#include "list/list_layout.h"
 #include "platform/system_error_text.h"
-#include "report/check_report.h"
 #include "report/list_file_name.h"
-#include "report/list_layout.h"
 
 namespace {
 

@@ -8,9 +8,9 @@
 #include <limits>
 #include <vector>
 
-#include "report/file_class.h"
-#include "report/list_index.h"
-#include "report/list_reader.h"
+#include "check/file_class.h"
+#include "list/list_index.h"
+#include "list/list_reader.h"
 
 class ListComparison {
   public:

@@ -1,4 +1,4 @@
-#include "report/list_output.h"
+#include "list/list_output.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "framework/stop_signals.h"
+#include "console/stop_signals.h"
 
 // The console's event routine hands each event to the stop signals that are current.
 struct ConsoleEvents {

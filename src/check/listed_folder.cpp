@@ -1,11 +1,11 @@
-#include "report/listed_folder.h"
+#include "check/listed_folder.h"
 
 #include <algorithm>
 #include <vector>
 
+#include "list/list_text.h"
 #include "platform/folder_enumeration.h"
 #include "platform/path_text.h"
-#include "report/list_text.h"
 
 namespace {
 

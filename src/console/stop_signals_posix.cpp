@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "framework/stop_signals.h"
+#include "console/stop_signals.h"
 #include "platform/path_text.h"
 
 namespace {

@@ -11,11 +11,11 @@
 #include <utility>
 #include <vector>
 
+#include "check/file_class.h"
 #include "digest/hash_job.h"
-#include "report/file_class.h"
-#include "report/list_index.h"
-#include "report/list_reader.h"
-#include "report/list_text.h"
+#include "list/list_index.h"
+#include "list/list_reader.h"
+#include "list/list_text.h"
 
 class FolderCheck {
   public:

@@ -1,4 +1,4 @@
-#include "report/list_comparison.h"
+#include "check/list_comparison.h"
 
 #include <algorithm>
 

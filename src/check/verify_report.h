@@ -3,8 +3,8 @@
 
 #include <string>
 
+#include "check/folder_check.h"
 #include "platform/clock.h"
-#include "report/folder_check.h"
 #include "report/list_writer.h"
 
 // The list's name as the user gave it heads the report, with the folder checked and the folders

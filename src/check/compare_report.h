@@ -3,8 +3,8 @@
 
 #include <string>
 
+#include "check/list_comparison.h"
 #include "platform/clock.h"
-#include "report/list_comparison.h"
 #include "report/list_writer.h"
 
 // Each list's name as the user gave it heads the report; paths are those the lists hold.

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "framework/console_status.h"
+#include "console/console_status.h"
 #include "platform/path_text.h"
 
 ConsoleStatusLine::ConsoleStatusLine() : terminal_(isatty(STDERR_FILENO) == 1) {}

@@ -1,10 +1,10 @@
-#include "report/compare_report.h"
+#include "check/compare_report.h"
 
 #include <array>
 
-#include "report/check_report.h"
+#include "check/check_report.h"
+#include "list/list_layout.h"
 #include "report/list_file_name.h"
-#include "report/list_layout.h"
 
 namespace {
 

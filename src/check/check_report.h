@@ -8,11 +8,11 @@
 #include <string>
 #include <string_view>
 
+#include "check/file_class.h"
+#include "list/list_output.h"
+#include "list/list_reader.h"
 #include "platform/clock.h"
 #include "platform/replacement_file.h"
-#include "report/file_class.h"
-#include "report/list_output.h"
-#include "report/list_reader.h"
 #include "report/list_writer.h"
 
 // The text of a missing digest.

@@ -1,4 +1,4 @@
-#include "report/list_layout.h"
+#include "list/list_layout.h"
 
 #include <charconv>
 

@@ -1,4 +1,4 @@
-#include "report/list_index.h"
+#include "list/list_index.h"
 
 #include <algorithm>
 #include <numeric>

@@ -1,4 +1,4 @@
-#include "framework/scripted_backend.h"
+#include "support/scripted_backend.h"
 
 #include <stdexcept>
 #include <utility>

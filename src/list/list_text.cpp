@@ -1,4 +1,4 @@
-#include "report/list_text.h"
+#include "list/list_text.h"
 
 #include <algorithm>
 
