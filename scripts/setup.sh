@@ -9,6 +9,8 @@ packages=(cmake g++ make googletest libgtest-dev libbenchmark-dev qt6-base-dev
 # The Windows build: the cross compiler, Wine (64-bit only: "wine" is the command, "wine64" the
 # loader, so no 32-bit architecture is needed) and a display for the window tests.
 packages+=(g++-mingw-w64-x86-64-posix wine wine64 xvfb xauth)
+# The fuzz targets: clang with its libFuzzer and sanitizer runtimes.
+packages+=(clang libclang-rt-14-dev)
 missing=()
 for package in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
