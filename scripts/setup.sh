@@ -11,6 +11,10 @@ packages=(cmake g++ make googletest libgtest-dev libbenchmark-dev qt6-base-dev
 packages+=(g++-mingw-w64-x86-64-posix wine wine64 xvfb xauth)
 # The fuzz targets: clang with its libFuzzer and sanitizer runtimes.
 packages+=(clang libclang-rt-14-dev)
+# The Debian package: dpkg-shlibdeps (with file) finds its dependencies, lintian checks it.
+for preset in "$@"; do
+  [ "$preset" != debian ] || packages+=(dpkg-dev file lintian)
+done
 missing=()
 for package in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
