@@ -4,6 +4,7 @@
 
 #include "console/console_status.h"
 #include "platform/path_text.h"
+#include "platform/utf16.h"
 
 namespace {
 
@@ -25,7 +26,7 @@ void WriteConsoleText(const std::u16string& text) {
 std::size_t Width(const std::u16string& text) {
     std::size_t width = 0;
     for (const char16_t unit : text)
-        width += unit < 0x1100 ? 1 : (unit >= 0xDC00 && unit <= 0xDFFF ? 0 : 2);
+        width += unit < 0x1100 ? 1u : (IsLowSurrogate(unit) ? 0u : 2u);
     return width;
 }
 

@@ -3,6 +3,7 @@
 #include <cerrno>
 
 #include "platform/code_page_932.h"
+#include "platform/utf16.h"
 
 namespace {
 
@@ -11,13 +12,6 @@ iconv_t Converter(void* handle) {
 }
 
 void* const kNoConverter = reinterpret_cast<void*>(-1);
-
-bool IsHighSurrogate(char16_t unit) {
-    return unit >= 0xD800 && unit <= 0xDBFF;
-}
-bool IsLowSurrogate(char16_t unit) {
-    return unit >= 0xDC00 && unit <= 0xDFFF;
-}
 
 }  // namespace
 
@@ -53,9 +47,7 @@ void CodePage932Encoder::AppendConverted(std::string& out, std::u16string_view r
         // Not representable (EILSEQ) or a surrogate cut off at the end (EINVAL): one "?" for the
         // code point, then go on behind it.
         const std::size_t at = (input.size() - inLeft) / 2;
-        const bool pair =
-            IsHighSurrogate(run[at]) && at + 1 < run.size() && IsLowSurrogate(run[at + 1]);
-        const std::size_t skip = pair ? 4 : 2;
+        const std::size_t skip = IsSurrogatePairAt(run, at) ? 4 : 2;
         out.push_back('?');
         in += skip;
         inLeft -= skip;

@@ -1,17 +1,11 @@
 #include <windows.h>
 
 #include "platform/code_page_932.h"
+#include "platform/utf16.h"
 
 namespace {
 
 constexpr UINT kCodePage = 932;
-
-bool IsHighSurrogate(char16_t unit) {
-    return unit >= 0xD800 && unit <= 0xDBFF;
-}
-bool IsLowSurrogate(char16_t unit) {
-    return unit >= 0xDC00 && unit <= 0xDFFF;
-}
 
 // Converts the units into out (at least two bytes per unit of room); false when the system had to
 // put its default character for any of them. Best-fit look-alikes (an "e" for "é") count as
@@ -46,9 +40,7 @@ void CodePage932Encoder::AppendConverted(std::string& out, std::u16string_view r
         return;
     out.resize(at);
     for (std::size_t i = 0; i < run.size();) {
-        const bool pair =
-            IsHighSurrogate(run[i]) && i + 1 < run.size() && IsLowSurrogate(run[i + 1]);
-        const std::size_t length = pair ? 2 : 1;
+        const std::size_t length = IsSurrogatePairAt(run, i) ? 2 : 1;
         const std::size_t before = out.size();
         if (!Convert(run.substr(i, length), out)) {
             out.resize(before);

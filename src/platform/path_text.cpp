@@ -2,19 +2,11 @@
 
 #include <cstdint>
 
+#include "platform/utf16.h"
+
 namespace {
 
 constexpr char16_t kEscapeBase = 0xDC00;
-
-void AppendCodePoint(std::u16string& out, char32_t cp) {
-    if (cp < 0x10000) {
-        out.push_back(static_cast<char16_t>(cp));
-    } else {
-        cp -= 0x10000;
-        out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-        out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-    }
-}
 
 bool IsContinuation(unsigned char byte) {
     return (byte & 0xC0) == 0x80;
@@ -37,7 +29,7 @@ std::size_t DecodeSequence(std::string_view text, std::size_t i, char32_t& cp) {
         if (left < 3 || !IsContinuation(byte(1)) || !IsContinuation(byte(2)))
             return 0;
         cp = (char32_t{lead} & 0x0F) << 12 | char32_t(byte(1) & 0x3F) << 6 | (byte(2) & 0x3F);
-        if (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))
+        if (cp < 0x800 || IsSurrogate(static_cast<char16_t>(cp)))
             return 0;
         return 3;
     }
@@ -107,14 +99,12 @@ std::optional<std::string> WideToNative(std::u16string_view wide) {
             return std::nullopt;
         if (unit < 0x80) {
             native.push_back(static_cast<char>(unit));
-        } else if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < wide.size() &&
-                   wide[i + 1] >= 0xDC00 && wide[i + 1] <= 0xDFFF) {
-            AppendUtf8(native,
-                       0x10000 + ((char32_t{unit} - 0xD800) << 10) + (wide[i + 1] - 0xDC00));
+        } else if (IsSurrogatePairAt(wide, i)) {
+            AppendUtf8(native, CodePointOfPair(unit, wide[i + 1]));
             ++i;
         } else if (unit >= kEscapeBase + 0x80 && unit <= kEscapeBase + 0xFF) {
             native.push_back(static_cast<char>(unit - kEscapeBase));
-        } else if (unit >= 0xD800 && unit <= 0xDFFF) {
+        } else if (IsSurrogate(unit)) {
             return std::nullopt;
         } else {
             AppendUtf8(native, unit);
