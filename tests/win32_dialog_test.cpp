@@ -1,18 +1,23 @@
 // The program's dialog on the Win32 backend, its real windows (Wine's, under Xvfb, in CI) driven
-// through their message queues from this process, as another program could.
+// through their message queues from this process, as another program could, and in this process
+// where the test needs the dialog's memory.
 #include <windows.h>
 // After windows.h.
 #include <gtest/gtest.h>
+#include <shlobj.h>
 
 #include <atomic>
 #include <chrono>
+#include <cstring>
 #include <fstream>
 #include <functional>
 #include <optional>
 #include <thread>
+#include <vector>
 
 #include "support/processes.h"
 #include "support/scratch_folder.h"
+#include "support/win32_session.h"
 #include "ui/resource.h"
 
 namespace {
@@ -183,6 +188,60 @@ TEST(Win32Dialog, AUserSessionFromOpeningToExit) {
     }
     program.join();
     EXPECT_EQ(result->exitStatus, 0) << result->errors;
+}
+
+// A drop as Explorer hands it to a window: a DROPFILES header, then the paths, each ended by a
+// NUL and the list by another.
+HGLOBAL DropOf(const std::vector<std::u16string>& paths) {
+    std::wstring list;
+    for (const std::u16string& path : paths)
+        list += Windows(path) + L'\0';
+    list += L'\0';
+    const HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + list.size() * sizeof(wchar_t));
+    auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
+    drop->pFiles = sizeof(DROPFILES);
+    drop->fWide = TRUE;
+    std::memcpy(drop + 1, list.data(), list.size() * sizeof(wchar_t));
+    GlobalUnlock(memory);
+    return memory;
+}
+
+// Files and folders dropped on the dialog fill its folder field as the chooser does, and
+// nothing else happens.
+TEST(Win32Dialog, ADroppedFolderGoesIntoTheFolderField) {
+    ScratchFolder folder;
+    folder.WriteFile("写真/1.jpg", "1");
+    folder.WriteFile("a.txt", "abc");
+    folder.MakeFolder("書類 2024");
+    const int status = RunWithWin32([&] {
+        [&] {
+            ASSERT_TRUE(WaitUntil([] { return Shown(IDC_FOLDER) != nullptr; }));
+            const HWND dialog = Shown(IDC_FOLDER);
+            EXPECT_TRUE(GetWindowLongW(dialog, GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
+            const auto drop = [dialog](const std::vector<std::u16string>& paths) {
+                PostMessageW(dialog, WM_DROPFILES, reinterpret_cast<WPARAM>(DropOf(paths)), 0);
+            };
+            // A file gives its folder.
+            drop({folder.Wide("写真/1.jpg")});
+            EXPECT_TRUE(WaitUntil(
+                [&] { return Text(dialog, IDC_FOLDER) == Windows(folder.Wide("写真")); }));
+            // Of several, the first folder; without one, the first file's folder. What is gone
+            // counts for nothing.
+            drop({folder.Wide("gone"), folder.Wide("a.txt"), folder.Wide("書類 2024"),
+                  folder.Wide("写真")});
+            EXPECT_TRUE(WaitUntil(
+                [&] { return Text(dialog, IDC_FOLDER) == Windows(folder.Wide("書類 2024")); }));
+            SaveScreenshot("win32-dropped", {dialog});
+            drop({folder.Wide("gone"), folder.Wide("a.txt"), folder.Wide("写真/1.jpg")});
+            EXPECT_TRUE(
+                WaitUntil([&] { return Text(dialog, IDC_FOLDER) == Windows(folder.Wide()); }));
+            // No question was asked, and no run started.
+            EXPECT_TRUE(Shown(IDYES) == nullptr && Text(dialog) == kIdle &&
+                        Enabled(dialog, IDC_START) && !Enabled(dialog, IDC_CANCEL_RUN));
+        }();
+        PostMessageW(Shown(IDC_FOLDER), WM_CLOSE, 0, 0);
+    });
+    EXPECT_EQ(status, 0);
 }
 
 // A folder on the command line: the window shows the run and closes by itself once the list is

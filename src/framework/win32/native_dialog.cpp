@@ -1,6 +1,8 @@
 #include "framework/win32/native_dialog.h"
 
 #include <windows.h>
+// After windows.h.
+#include <shellapi.h>
 
 #include "framework/win32/app_icon.h"
 #include "framework/win32/wait_cursor.h"
@@ -63,6 +65,18 @@ INT_PTR NativeDialog::Respond(UINT message, WPARAM wParam, LPARAM lParam, bool* 
         case WM_CLOSE:
             events_.CloseCommand();
             return TRUE;
+        case WM_DROPFILES: {
+            const auto drop = reinterpret_cast<HDROP>(wParam);
+            std::vector<std::u16string> paths(DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0));
+            for (UINT index = 0; index < paths.size(); ++index) {
+                std::wstring path(DragQueryFileW(drop, index, nullptr, 0) + 1, L'\0');
+                DragQueryFileW(drop, index, path.data(), static_cast<UINT>(path.size()));
+                paths[index] = FromWide(path.c_str());
+            }
+            DragFinish(drop);
+            events_.FilesDropped(std::move(paths));
+            return TRUE;
+        }
         case WM_PAINT: {
             PAINTSTRUCT paint;
             paintContext_ = BeginPaint(window_, &paint);
@@ -132,6 +146,10 @@ void NativeDialog::SetControlText(int id, const std::u16string& text) {
 
 void NativeDialog::EnableControl(int id, bool enable) {
     EnableWindow(GetDlgItem(window_, id), enable ? TRUE : FALSE);
+}
+
+void NativeDialog::AcceptFiles(bool accept) {
+    DragAcceptFiles(window_, accept ? TRUE : FALSE);
 }
 
 void NativeDialog::SetIcon(unsigned resourceId) {

@@ -27,6 +27,9 @@ class NativeDialogEvents {
     virtual void TextEdited(int id, std::u16string text) = 0;
     // The close box, Close in the window menu, Alt+F4.
     virtual void CloseCommand() = 0;
+    // Files and folders dropped on the window, once it accepts them; their paths in the order
+    // of the drop.
+    virtual void FilesDropped(std::vector<std::u16string> paths) = 0;
     // The window paints; DrawIcon may be called meanwhile.
     virtual void Paint() = 0;
     // The resource identifier of the icon shown while the minimised window is dragged.
@@ -59,6 +62,7 @@ class NativeDialog {
     void SetCaption(const std::u16string& text);
     void SetControlText(int id, const std::u16string& text);
     void EnableControl(int id, bool enable);
+    void AcceptFiles(bool accept);
     // Big and small window icon from the program's icon resource.
     void SetIcon(unsigned resourceId);
     bool IsMinimized() const;
