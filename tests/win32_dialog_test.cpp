@@ -1,6 +1,6 @@
 // The program's dialog on the Win32 backend, its real windows (Wine's, under Xvfb, in CI) driven
-// through their message queues from this process, as another program could, and in this process
-// where the test needs the dialog's memory.
+// through their message queues and the keyboard from this process, as another program could,
+// and in this process where the test needs the dialog's memory.
 #include <windows.h>
 // After windows.h.
 #include <gtest/gtest.h>
@@ -73,6 +73,27 @@ void Key(HWND window, WPARAM key) {
     PostMessageW(window, WM_KEYDOWN, key, 1);
     PostMessageW(window, WM_CHAR, key, 1);
     PostMessageW(window, WM_KEYUP, key, static_cast<LPARAM>(0xC0000001));
+}
+
+// A key pressed and let go on the keyboard: Windows hands it to the control with the focus.
+void Press(WORD key) {
+    INPUT strokes[2] = {};
+    for (INPUT& stroke : strokes) {
+        stroke.type = INPUT_KEYBOARD;
+        stroke.ki.wVk = key;
+    }
+    strokes[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, strokes, sizeof(INPUT));
+}
+
+// The control of the window that has the keyboard focus, also in another process.
+int Focused(HWND window) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
+    return info.hwndFocus != nullptr && GetParent(info.hwndFocus) == window
+               ? GetDlgCtrlID(info.hwndFocus)
+               : 0;
 }
 
 // Answers the question box, titled "確認", with Yes.
@@ -161,6 +182,10 @@ TEST(Win32Dialog, AUserSessionFromOpeningToExit) {
             return Text(dialog) == kBusy && Text(dialog, IDC_TOTAL) == L"1" &&
                    !Enabled(dialog, IDC_START) && Enabled(dialog, IDC_CANCEL_RUN);
         }));
+        // The start button, disabled, handed the focus on; Tab goes on to Cancel.
+        EXPECT_TRUE(WaitUntil([&] { return Focused(dialog) == IDC_SHOW_RESULT; }));
+        Press(VK_TAB);
+        EXPECT_TRUE(WaitUntil([&] { return Focused(dialog) == IDC_CANCEL_RUN; }));
         // Counts of Enter's and Escape's codes pass the filter. They are posted until shown: the
         // worker's own count before the file may arrive after the first ones.
         EXPECT_TRUE(WaitUntil([&] {
@@ -170,13 +195,29 @@ TEST(Win32Dialog, AUserSessionFromOpeningToExit) {
         }));
         SaveScreenshot("win32-busy", {dialog});
 
-        // Cancel stops the run in the middle of the file: the worker's last count is 0.
-        Click(dialog, IDC_CANCEL_RUN);
+        // Cancel, from the keyboard, stops the run in the middle of the file: the worker's last
+        // count is 0. Cancel, disabled, hands the focus on to Exit.
+        Press(VK_SPACE);
         AnswerYes();
         EXPECT_TRUE(WaitUntil([&] {
             return Text(dialog) == kIdle && Enabled(dialog, IDC_START) &&
                    !Enabled(dialog, IDC_CANCEL_RUN) && Text(dialog, IDC_PROCESSED) == L"0";
         }));
+        EXPECT_TRUE(WaitUntil([&] { return Focused(dialog) == IDC_EXIT; }));
+        SaveScreenshot("win32-cancelled", {dialog});
+
+        // A run that ends while the question of Cancel is open: Cancel, disabled meanwhile, does
+        // not get the focus back; it goes on to Exit.
+        Click(dialog, IDC_START);
+        AnswerYes();
+        ASSERT_TRUE(
+            WaitUntil([&] { return Text(dialog) == kBusy && Text(dialog, IDC_TOTAL) == L"1"; }));
+        Click(dialog, IDC_CANCEL_RUN);
+        ASSERT_TRUE(WaitUntil([] { return Shown(IDYES) != nullptr; }));
+        PostMessageW(dialog, kProgress, 1, 0);
+        ASSERT_TRUE(WaitUntil([&] { return Text(dialog) == kIdle; }));
+        AnswerYes();
+        EXPECT_TRUE(WaitUntil([&] { return Focused(dialog) == IDC_EXIT; }));
         Click(dialog, IDC_EXIT);
         AnswerYes();
     }();

@@ -65,6 +65,21 @@ INT_PTR NativeDialog::Respond(UINT message, WPARAM wParam, LPARAM lParam, bool* 
         case WM_CLOSE:
             events_.CloseCommand();
             return TRUE;
+        case WM_ACTIVATE: {
+            // The dialog manager keeps the control with the focus while another window is
+            // active (a question), and gives the focus back to it. One disabled meanwhile (the
+            // run ended while the question was open) cannot take it back: the focus goes on to
+            // the next enabled control, as when a control is disabled while it has the focus.
+            if (LOWORD(wParam) == WA_INACTIVE) {
+                const HWND focus = GetFocus();
+                focusKept_ = focus != nullptr && IsChild(window_, focus) ? focus : nullptr;
+                break;
+            }
+            if (focusKept_ == nullptr || IsWindowEnabled(focusKept_) || IsIconic(window_))
+                break;
+            MoveFocusOn(focusKept_);
+            return TRUE;
+        }
         case WM_DROPFILES: {
             const auto drop = reinterpret_cast<HDROP>(wParam);
             std::vector<std::u16string> paths(DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0));
@@ -145,7 +160,16 @@ void NativeDialog::SetControlText(int id, const std::u16string& text) {
 }
 
 void NativeDialog::EnableControl(int id, bool enable) {
-    EnableWindow(GetDlgItem(window_, id), enable ? TRUE : FALSE);
+    const HWND control = GetDlgItem(window_, id);
+    if (!enable && control != nullptr && control == GetFocus())
+        MoveFocusOn(control);
+    EnableWindow(control, enable ? TRUE : FALSE);
+}
+
+void NativeDialog::MoveFocusOn(HWND from) {
+    const HWND next = GetNextDlgTabItem(window_, from, FALSE);
+    if (next != nullptr && next != from)
+        SendMessageW(window_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(next), TRUE);
 }
 
 void NativeDialog::AcceptFiles(bool accept) {

@@ -61,6 +61,8 @@ class NativeDialog {
     void Show();
     void SetCaption(const std::u16string& text);
     void SetControlText(int id, const std::u16string& text);
+    // A control that has the focus hands it on to the next enabled control with a tab stop
+    // before it is disabled: Windows would leave the focus nowhere, and Tab would move nothing.
     void EnableControl(int id, bool enable);
     void AcceptFiles(bool accept);
     // Big and small window icon from the program's icon resource.
@@ -95,9 +97,13 @@ class NativeDialog {
     // Who a message of the queue is for: a control's identifier, kDialogItself, or nothing
     // (false) for a window that is not this dialog's.
     bool Addressee(HWND__* window, int* id) const;
+    // The focus to the next enabled control with a tab stop after the given one.
+    void MoveFocusOn(HWND__* from);
 
     NativeDialogEvents& events_;
     HWND__* window_ = nullptr;
     HDC__* paintContext_ = nullptr;
     bool ended_ = false;
+    // The control that had the focus when the window was last made inactive.
+    HWND__* focusKept_ = nullptr;
 };
