@@ -11,6 +11,7 @@
 #include <cstring>
 #include <fstream>
 #include <functional>
+#include <limits>
 #include <optional>
 #include <thread>
 #include <vector>
@@ -229,6 +230,71 @@ TEST(Win32Dialog, AUserSessionFromOpeningToExit) {
     }
     program.join();
     EXPECT_EQ(result->exitStatus, 0) << result->errors;
+}
+
+// The columns that ink spans in a drawing of the size, on the background that its top left
+// pixel shows.
+int InkWidth(int width, int height, const std::function<void(HDC)>& draw) {
+    const HDC screen = GetDC(nullptr), memory = CreateCompatibleDC(screen);
+    const HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    const HGDIOBJ kept = SelectObject(memory, bitmap);
+    PatBlt(memory, 0, 0, width, height, WHITENESS);
+    draw(memory);
+    const COLORREF background = GetPixel(memory, 0, 0);
+    int left = width, right = -1;
+    for (int x = 0; x < width; ++x) {
+        for (int y = 0; y < height; ++y) {
+            if (GetPixel(memory, x, y) != background) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+            }
+        }
+    }
+    SelectObject(memory, kept);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return right - left + 1;
+}
+
+// The ink of a field's text as the field draws it, and of the same text in the field's font
+// where nothing cuts it off.
+std::pair<int, int> ShownAndWholeInk(HWND field) {
+    RECT client;
+    GetClientRect(field, &client);
+    const std::wstring text = Text(GetParent(field), GetDlgCtrlID(field));
+    const auto font = reinterpret_cast<HFONT>(SendMessageW(field, WM_GETFONT, 0, 0));
+    return {InkWidth(client.right, client.bottom,
+                     [field](HDC context) { PrintWindow(field, context, PW_CLIENTONLY); }),
+            InkWidth(40 * client.right, client.bottom, [&](HDC context) {
+                SelectObject(context, font);
+                TextOutW(context, client.right, 0, text.c_str(), static_cast<int>(text.size()));
+            })};
+}
+
+// Counts as long as a run of 200,000 files posts, and the longest there are, show whole.
+TEST(Win32Dialog, LongCountsShowWhole) {
+    const int status = RunWithWin32([] {
+        [] {
+            ASSERT_TRUE(WaitUntil([] { return Shown(IDC_FOLDER) != nullptr; }));
+            const HWND dialog = Shown(IDC_FOLDER);
+            constexpr int kMost = std::numeric_limits<int>::max();
+            for (const auto& [processed, total] : {std::pair{123456, 200000}, {kMost - 1, kMost}}) {
+                PostMessageW(dialog, kScanComplete, static_cast<WPARAM>(total), 0);
+                PostMessageW(dialog, kProgress, static_cast<WPARAM>(processed), 0);
+                ASSERT_TRUE(WaitUntil(
+                    [&] { return Text(dialog, IDC_PROCESSED) == std::to_wstring(processed); }));
+                SaveScreenshot(total == kMost ? "win32-longest-counts" : "win32-long-counts",
+                               {dialog});
+                for (int id : {IDC_PROCESSED, IDC_TOTAL}) {
+                    const auto [shown, whole] = ShownAndWholeInk(GetDlgItem(dialog, id));
+                    EXPECT_NEAR(shown, whole, 1) << Text(dialog, id).size() << " figures";
+                }
+            }
+        }();
+        PostMessageW(Shown(IDC_FOLDER), WM_CLOSE, 0, 0);
+    });
+    EXPECT_EQ(status, 0);
 }
 
 // A drop as Explorer hands it to a window: a DROPFILES header, then the paths, each ended by a

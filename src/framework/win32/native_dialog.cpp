@@ -4,7 +4,10 @@
 // After windows.h.
 #include <shellapi.h>
 
+#include <algorithm>
+
 #include "framework/win32/app_icon.h"
+#include "framework/win32/fitted_font.h"
 #include "framework/win32/wait_cursor.h"
 #include "framework/win32/wide_text.h"
 
@@ -28,11 +31,20 @@ NativeDialog::NativeDialog(const std::vector<std::uint16_t>& dialogTemplate,
     window_ = CreateDialogIndirectParamW(
         GetModuleHandleW(nullptr), reinterpret_cast<LPCDLGTEMPLATEW>(dialogTemplate.data()),
         nullptr, &NativeDialog::DialogProc, reinterpret_cast<LPARAM>(this));
+    for (HWND child = GetWindow(window_, GW_CHILD); child != nullptr;
+         child = GetWindow(child, GW_HWNDNEXT)) {
+        wchar_t className[8] = {};
+        GetClassNameW(child, className, 8);
+        if (lstrcmpiW(className, L"Edit") == 0 && (GetWindowLongW(child, GWL_STYLE) & ES_READONLY))
+            readOnlyFields_.push_back(child);
+    }
 }
 
 NativeDialog::~NativeDialog() {
     if (window_ != nullptr)
         DestroyWindow(window_);
+    if (fittedFont_ != nullptr)
+        DeleteObject(fittedFont_);
 }
 
 INT_PTR NativeDialog::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -170,6 +182,54 @@ void NativeDialog::MoveFocusOn(HWND from) {
     const HWND next = GetNextDlgTabItem(window_, from, FALSE);
     if (next != nullptr && next != from)
         SendMessageW(window_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(next), TRUE);
+}
+
+namespace {
+
+// Whether the field's own text, and a text of the widest figures as long as the longest, fit
+// the field's formatting rectangle in the font. The field takes the font for the measure: its
+// margins follow the font.
+bool FitsField(HWND field, HFONT font, int longest) {
+    SendMessageW(field, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    RECT room{};
+    SendMessageW(field, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&room));
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(field)) + 1, L'\0');
+    GetWindowTextW(field, text.data(), static_cast<int>(text.size()));
+    text.pop_back();
+    const HDC context = GetDC(field);
+    const HGDIOBJ kept = SelectObject(context, font);
+    SIZE extent{};
+    GetTextExtentPoint32W(context, text.c_str(), static_cast<int>(text.size()), &extent);
+    LONG widest = extent.cx;
+    for (wchar_t figure = L'0'; figure <= L'9'; ++figure) {
+        SIZE figureExtent{};
+        GetTextExtentPoint32W(context, &figure, 1, &figureExtent);
+        widest = std::max(widest, figureExtent.cx * longest);
+    }
+    SelectObject(context, kept);
+    ReleaseDC(field, context);
+    return widest <= room.right - room.left;
+}
+
+}  // namespace
+
+void NativeDialog::FitReadOnlyFields() {
+    int longest = 0;
+    for (HWND field : readOnlyFields_)
+        longest = std::max(longest, GetWindowTextLengthW(field));
+    if (longest == fittedLength_)
+        return;
+    fittedLength_ = longest;
+    const auto dialogFont = reinterpret_cast<HFONT>(SendMessageW(window_, WM_GETFONT, 0, 0));
+    const HFONT fitted = FitFont(dialogFont, [this, longest](HFONT font) {
+        return std::all_of(readOnlyFields_.begin(), readOnlyFields_.end(),
+                           [font, longest](HWND field) { return FitsField(field, font, longest); });
+    });
+    for (HWND field : readOnlyFields_)
+        SendMessageW(field, WM_SETFONT, reinterpret_cast<WPARAM>(fitted), TRUE);
+    if (fittedFont_ != nullptr)
+        DeleteObject(fittedFont_);
+    fittedFont_ = fitted;
 }
 
 void NativeDialog::AcceptFiles(bool accept) {

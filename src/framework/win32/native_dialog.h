@@ -11,6 +11,7 @@
 
 struct HWND__;  // the real window's handle type, as Windows names it
 struct HDC__;
+struct HFONT__;
 
 // What the window reports. Every call comes on the window's thread.
 class NativeDialogEvents {
@@ -64,6 +65,9 @@ class NativeDialog {
     // A control that has the focus hands it on to the next enabled control with a tab stop
     // before it is disabled: Windows would leave the focus nowhere, and Tab would move nothing.
     void EnableControl(int id, bool enable);
+    // Read-only edit fields share one font in which a text as long as their longest fits whole,
+    // whatever its figures; called once their texts have changed.
+    void FitReadOnlyFields();
     void AcceptFiles(bool accept);
     // Big and small window icon from the program's icon resource.
     void SetIcon(unsigned resourceId);
@@ -106,4 +110,7 @@ class NativeDialog {
     bool ended_ = false;
     // The control that had the focus when the window was last made inactive.
     HWND__* focusKept_ = nullptr;
+    std::vector<HWND__*> readOnlyFields_;
+    int fittedLength_ = -1;
+    HFONT__* fittedFont_ = nullptr;
 };

@@ -50,6 +50,7 @@ void Win32View::WindowChanged(CWnd& window) {
 void Win32View::ShowTexts() {
     for (const CWnd* window : std::exchange(changedTexts_, {}))
         window_.SetControlText(window->GetDlgCtrlID(), window->GetWindowText());
+    window_.FitReadOnlyFields();
 }
 
 void Win32View::EndModalLoop() {
