@@ -8,9 +8,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPushButton>
 #include <QStyle>
 #include <QTest>
+#include <QUrl>
+#include <QWindow>
 #include <filesystem>
 #include <fstream>
 #include <limits>
@@ -259,6 +262,84 @@ TEST(QtDialog, AUserSessionFromOpeningToExit) {
     std::getline(list, header);
     EXPECT_EQ(header, "# " + docs + "(1)\r");
     EXPECT_FALSE(std::filesystem::exists(workingDirectory.Path("Hashwick_slow.txt")));
+}
+
+// Drags the data over the folder field and drops it there, as the platform hands a drag from the
+// file manager to the window. Whether the window took it.
+bool DropOnTheFolderField(QtScript& ui, const std::function<void(QMimeData&)>& fill) {
+    return ui.Read([&fill] {
+        QMimeData data;
+        fill(data);
+        QWindow* window = QtScript::Dialog()->windowHandle();
+        const QPoint at = QtScript::Control(IDC_FOLDER)->geometry().center();
+        QDragEnterEvent enter(at, Qt::CopyAction | Qt::LinkAction, &data, Qt::LeftButton,
+                              Qt::NoModifier);
+        QCoreApplication::sendEvent(window, &enter);
+        if (!enter.isAccepted()) {
+            QDragLeaveEvent leave;
+            QCoreApplication::sendEvent(window, &leave);
+            return false;
+        }
+        QDropEvent drop(at, enter.dropAction(), &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(window, &drop);
+        return drop.isAccepted();
+    });
+}
+
+// Files and folders dropped from the file manager: the folder field takes the first folder, or
+// else the first file's folder, as if chosen with "..."; nothing else happens. What holds no
+// local file, or comes while a question is open, is refused.
+TEST(QtDialog, ADroppedFolderGoesIntoTheFolderField) {
+    ScratchFolder folder;
+    ScratchFolder workingDirectory;
+    folder.WriteFile("写真/1.jpg", "1");
+    folder.WriteFile("a.txt", "abc");
+    folder.MakeFolder("書類 2024");
+    const auto urls = [&folder](std::initializer_list<const char*> paths) {
+        return [&folder, paths](QMimeData& data) {
+            QList<QUrl> list;
+            for (const char* path : paths)
+                list.append(QUrl::fromLocalFile(QString::fromStdString(folder.Path(path))));
+            data.setUrls(list);
+        };
+    };
+    const auto fieldShows = [&folder](const char* path) {
+        return [&folder, path] {
+            return QtScript::Text(IDC_FOLDER) == QString::fromStdString(folder.Path(path));
+        };
+    };
+    const int status = RunWithQt(workingDirectory, {}, [&](QtScript& ui) {
+        ASSERT_TRUE(ui.WaitUntil([] { return QtScript::Dialog() != nullptr; }));
+        EXPECT_TRUE(DropOnTheFolderField(ui, urls({"写真/1.jpg"})));
+        EXPECT_TRUE(ui.WaitUntil(fieldShows("写真")));
+        EXPECT_TRUE(DropOnTheFolderField(ui, urls({"gone", "a.txt", "書類 2024", "写真"})));
+        EXPECT_TRUE(ui.WaitUntil(fieldShows("書類 2024")));
+        ui.Read([] {
+            SaveScreenshot("dropped");
+            return true;
+        });
+        EXPECT_TRUE(DropOnTheFolderField(ui, urls({"gone", "a.txt", "写真/1.jpg"})));
+        EXPECT_TRUE(ui.WaitUntil(fieldShows("")));
+        // Nothing that exists: the field keeps its folder.
+        EXPECT_TRUE(DropOnTheFolderField(ui, urls({"gone"})));
+        EXPECT_TRUE(ui.Read(fieldShows("")));
+        EXPECT_FALSE(DropOnTheFolderField(
+            ui, [](QMimeData& data) { data.setText(QStringLiteral("/tmp")); }));
+        EXPECT_FALSE(DropOnTheFolderField(ui, [](QMimeData& data) {
+            data.setUrls({QUrl(QStringLiteral("https://example.com/写真/"))});
+        }));
+        EXPECT_TRUE(ui.Read([] { return IsIdle() && QtScript::Box() == nullptr; }));
+
+        ui.Click(IDC_START);
+        ASSERT_TRUE(ui.WaitUntil([] { return QtScript::Box() != nullptr; }));
+        EXPECT_FALSE(DropOnTheFolderField(ui, urls({"写真"})));
+        ui.AnswerBox(kStartQuestion, QStringLiteral("いいえ"));
+        EXPECT_TRUE(ui.Read(fieldShows("")));
+        ui.Click(IDC_EXIT);
+        ui.AnswerBox(kExitQuestion, QStringLiteral("はい"));
+    });
+    EXPECT_EQ(status, kExitListWritten);
+    EXPECT_TRUE(std::filesystem::is_empty(workingDirectory.Root()));
 }
 
 TEST(QtDialog, FontIsARealJapaneseFaceBeforeAFallback) {

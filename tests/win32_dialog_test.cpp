@@ -1,18 +1,24 @@
 // The program's dialog on the Win32 backend, its real windows (Wine's, under Xvfb, in CI) driven
-// through their message queues from this process, as another program could.
+// through their message queues and the keyboard from this process, as another program could,
+// and in this process where the test needs the dialog's memory.
 #include <windows.h>
 // After windows.h.
 #include <gtest/gtest.h>
+#include <shlobj.h>
 
 #include <atomic>
 #include <chrono>
+#include <cstring>
 #include <fstream>
 #include <functional>
+#include <limits>
 #include <optional>
 #include <thread>
+#include <vector>
 
 #include "support/processes.h"
 #include "support/scratch_folder.h"
+#include "support/win32_session.h"
 #include "ui/resource.h"
 
 namespace {
@@ -68,6 +74,27 @@ void Key(HWND window, WPARAM key) {
     PostMessageW(window, WM_KEYDOWN, key, 1);
     PostMessageW(window, WM_CHAR, key, 1);
     PostMessageW(window, WM_KEYUP, key, static_cast<LPARAM>(0xC0000001));
+}
+
+// A key pressed and let go on the keyboard: Windows hands it to the control with the focus.
+void Press(WORD key) {
+    INPUT strokes[2] = {};
+    for (INPUT& stroke : strokes) {
+        stroke.type = INPUT_KEYBOARD;
+        stroke.ki.wVk = key;
+    }
+    strokes[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, strokes, sizeof(INPUT));
+}
+
+// The control of the window that has the keyboard focus, also in another process.
+int Focused(HWND window) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
+    return info.hwndFocus != nullptr && GetParent(info.hwndFocus) == window
+               ? GetDlgCtrlID(info.hwndFocus)
+               : 0;
 }
 
 // Answers the question box, titled "確認", with Yes.
@@ -156,6 +183,10 @@ TEST(Win32Dialog, AUserSessionFromOpeningToExit) {
             return Text(dialog) == kBusy && Text(dialog, IDC_TOTAL) == L"1" &&
                    !Enabled(dialog, IDC_START) && Enabled(dialog, IDC_CANCEL_RUN);
         }));
+        // The start button, disabled, handed the focus on; Tab goes on to Cancel.
+        EXPECT_TRUE(WaitUntil([&] { return Focused(dialog) == IDC_SHOW_RESULT; }));
+        Press(VK_TAB);
+        EXPECT_TRUE(WaitUntil([&] { return Focused(dialog) == IDC_CANCEL_RUN; }));
         // Counts of Enter's and Escape's codes pass the filter. They are posted until shown: the
         // worker's own count before the file may arrive after the first ones.
         EXPECT_TRUE(WaitUntil([&] {
@@ -165,13 +196,29 @@ TEST(Win32Dialog, AUserSessionFromOpeningToExit) {
         }));
         SaveScreenshot("win32-busy", {dialog});
 
-        // Cancel stops the run in the middle of the file: the worker's last count is 0.
-        Click(dialog, IDC_CANCEL_RUN);
+        // Cancel, from the keyboard, stops the run in the middle of the file: the worker's last
+        // count is 0. Cancel, disabled, hands the focus on to Exit.
+        Press(VK_SPACE);
         AnswerYes();
         EXPECT_TRUE(WaitUntil([&] {
             return Text(dialog) == kIdle && Enabled(dialog, IDC_START) &&
                    !Enabled(dialog, IDC_CANCEL_RUN) && Text(dialog, IDC_PROCESSED) == L"0";
         }));
+        EXPECT_TRUE(WaitUntil([&] { return Focused(dialog) == IDC_EXIT; }));
+        SaveScreenshot("win32-cancelled", {dialog});
+
+        // A run that ends while the question of Cancel is open: Cancel, disabled meanwhile, does
+        // not get the focus back; it goes on to Exit.
+        Click(dialog, IDC_START);
+        AnswerYes();
+        ASSERT_TRUE(
+            WaitUntil([&] { return Text(dialog) == kBusy && Text(dialog, IDC_TOTAL) == L"1"; }));
+        Click(dialog, IDC_CANCEL_RUN);
+        ASSERT_TRUE(WaitUntil([] { return Shown(IDYES) != nullptr; }));
+        PostMessageW(dialog, kProgress, 1, 0);
+        ASSERT_TRUE(WaitUntil([&] { return Text(dialog) == kIdle; }));
+        AnswerYes();
+        EXPECT_TRUE(WaitUntil([&] { return Focused(dialog) == IDC_EXIT; }));
         Click(dialog, IDC_EXIT);
         AnswerYes();
     }();
@@ -183,6 +230,125 @@ TEST(Win32Dialog, AUserSessionFromOpeningToExit) {
     }
     program.join();
     EXPECT_EQ(result->exitStatus, 0) << result->errors;
+}
+
+// The columns that ink spans in a drawing of the size, on the background that its top left
+// pixel shows.
+int InkWidth(int width, int height, const std::function<void(HDC)>& draw) {
+    const HDC screen = GetDC(nullptr), memory = CreateCompatibleDC(screen);
+    const HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    const HGDIOBJ kept = SelectObject(memory, bitmap);
+    PatBlt(memory, 0, 0, width, height, WHITENESS);
+    draw(memory);
+    const COLORREF background = GetPixel(memory, 0, 0);
+    int left = width, right = -1;
+    for (int x = 0; x < width; ++x) {
+        for (int y = 0; y < height; ++y) {
+            if (GetPixel(memory, x, y) != background) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+            }
+        }
+    }
+    SelectObject(memory, kept);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return right - left + 1;
+}
+
+// The ink of a field's text as the field draws it, and of the same text in the field's font
+// where nothing cuts it off.
+std::pair<int, int> ShownAndWholeInk(HWND field) {
+    RECT client;
+    GetClientRect(field, &client);
+    const std::wstring text = Text(GetParent(field), GetDlgCtrlID(field));
+    const auto font = reinterpret_cast<HFONT>(SendMessageW(field, WM_GETFONT, 0, 0));
+    return {InkWidth(client.right, client.bottom,
+                     [field](HDC context) { PrintWindow(field, context, PW_CLIENTONLY); }),
+            InkWidth(40 * client.right, client.bottom, [&](HDC context) {
+                SelectObject(context, font);
+                TextOutW(context, client.right, 0, text.c_str(), static_cast<int>(text.size()));
+            })};
+}
+
+// Counts as long as a run of 200,000 files posts, and the longest there are, show whole.
+TEST(Win32Dialog, LongCountsShowWhole) {
+    const int status = RunWithWin32([] {
+        [] {
+            ASSERT_TRUE(WaitUntil([] { return Shown(IDC_FOLDER) != nullptr; }));
+            const HWND dialog = Shown(IDC_FOLDER);
+            constexpr int kMost = std::numeric_limits<int>::max();
+            for (const auto& [processed, total] : {std::pair{123456, 200000}, {kMost - 1, kMost}}) {
+                PostMessageW(dialog, kScanComplete, static_cast<WPARAM>(total), 0);
+                PostMessageW(dialog, kProgress, static_cast<WPARAM>(processed), 0);
+                ASSERT_TRUE(WaitUntil(
+                    [&] { return Text(dialog, IDC_PROCESSED) == std::to_wstring(processed); }));
+                SaveScreenshot(total == kMost ? "win32-longest-counts" : "win32-long-counts",
+                               {dialog});
+                for (int id : {IDC_PROCESSED, IDC_TOTAL}) {
+                    const auto [shown, whole] = ShownAndWholeInk(GetDlgItem(dialog, id));
+                    EXPECT_NEAR(shown, whole, 1) << Text(dialog, id).size() << " figures";
+                }
+            }
+        }();
+        PostMessageW(Shown(IDC_FOLDER), WM_CLOSE, 0, 0);
+    });
+    EXPECT_EQ(status, 0);
+}
+
+// A drop as Explorer hands it to a window: a DROPFILES header, then the paths, each ended by a
+// NUL and the list by another.
+HGLOBAL DropOf(const std::vector<std::u16string>& paths) {
+    std::wstring list;
+    for (const std::u16string& path : paths)
+        list += Windows(path) + L'\0';
+    list += L'\0';
+    const HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + list.size() * sizeof(wchar_t));
+    auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
+    drop->pFiles = sizeof(DROPFILES);
+    drop->fWide = TRUE;
+    std::memcpy(drop + 1, list.data(), list.size() * sizeof(wchar_t));
+    GlobalUnlock(memory);
+    return memory;
+}
+
+// Files and folders dropped on the dialog fill its folder field as the chooser does, and
+// nothing else happens.
+TEST(Win32Dialog, ADroppedFolderGoesIntoTheFolderField) {
+    ScratchFolder folder;
+    folder.WriteFile("写真/1.jpg", "1");
+    folder.WriteFile("a.txt", "abc");
+    folder.MakeFolder("書類 2024");
+    const int status = RunWithWin32([&] {
+        [&] {
+            ASSERT_TRUE(WaitUntil([] { return Shown(IDC_FOLDER) != nullptr; }));
+            const HWND dialog = Shown(IDC_FOLDER);
+            EXPECT_TRUE(GetWindowLongW(dialog, GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
+            const auto drop = [dialog](const std::vector<std::u16string>& paths) {
+                PostMessageW(dialog, WM_DROPFILES, reinterpret_cast<WPARAM>(DropOf(paths)), 0);
+            };
+            // A file gives its folder.
+            drop({folder.Wide("写真/1.jpg")});
+            EXPECT_TRUE(WaitUntil(
+                [&] { return Text(dialog, IDC_FOLDER) == Windows(folder.Wide("写真")); }));
+            // Of several, the first folder; without one, the first file's folder. What is gone
+            // counts for nothing.
+            drop({folder.Wide("gone"), folder.Wide("a.txt"), folder.Wide("書類 2024"),
+                  folder.Wide("写真")});
+            EXPECT_TRUE(WaitUntil(
+                [&] { return Text(dialog, IDC_FOLDER) == Windows(folder.Wide("書類 2024")); }));
+            SaveScreenshot("win32-dropped", {dialog});
+            drop({folder.Wide("gone"), folder.Wide("a.txt"), folder.Wide("写真/1.jpg")});
+            EXPECT_TRUE(
+                WaitUntil([&] { return Text(dialog, IDC_FOLDER) == Windows(folder.Wide()); }));
+            // No question was asked, and no run started.
+            EXPECT_TRUE(Shown(IDYES) == nullptr && Text(dialog) == kIdle &&
+                        Enabled(dialog, IDC_START) && !Enabled(dialog, IDC_CANCEL_RUN));
+        }();
+        PostMessageW(Shown(IDC_FOLDER), WM_CLOSE, 0, 0);
+    });
+    EXPECT_EQ(status, 0);
 }
 
 // A folder on the command line: the window shows the run and closes by itself once the list is

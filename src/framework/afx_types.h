@@ -19,6 +19,8 @@ using HICON = HICON__*;  // names an icon resource
 using HCURSOR = HICON;
 struct HDC__;
 using HDC = HDC__*;
+struct HDROP__;
+using HDROP = HDROP__*;  // names the paths of one drop
 struct ResourceModule;
 using HINSTANCE = const ResourceModule*;
 

@@ -38,6 +38,12 @@ LRESULT MessageHandler(CCmdTarget& target, WPARAM wParam, LPARAM lParam) {
 }
 
 template <class T, auto Member>
+LRESULT DropHandler(CCmdTarget& target, WPARAM wParam, LPARAM) {
+    (static_cast<T&>(target).*Member)(reinterpret_cast<HDROP>(wParam));
+    return 0;
+}
+
+template <class T, auto Member>
 LRESULT HandleHandler(CCmdTarget& target, WPARAM, LPARAM) {
     return reinterpret_cast<LRESULT>((static_cast<T&>(target).*Member)());
 }
@@ -69,6 +75,8 @@ LRESULT HandleHandler(CCmdTarget& target, WPARAM, LPARAM) {
 #define ON_WM_CLOSE() {WM_CLOSE, 0, 0, &afx::VoidHandler<ThisClass, &ThisClass::OnClose>},
 #define ON_WM_QUERYDRAGICON() \
     {WM_QUERYDRAGICON, 0, 0, &afx::HandleHandler<ThisClass, &ThisClass::OnQueryDragIcon>},
+#define ON_WM_DROPFILES() \
+    {WM_DROPFILES, 0, 0, &afx::DropHandler<ThisClass, &ThisClass::OnDropFiles>},
 #define ON_COMMAND(id, memberFxn) {WM_COMMAND, 0, (id), &afx::VoidHandler<ThisClass, memberFxn>},
 #define ON_BN_CLICKED(id, memberFxn) \
     {WM_COMMAND, BN_CLICKED, (id), &afx::VoidHandler<ThisClass, memberFxn>},

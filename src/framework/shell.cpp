@@ -1,5 +1,6 @@
 #include "framework/shell.h"
 
+#include <algorithm>
 #include <string>
 
 #include "framework/backend.h"
@@ -8,6 +9,14 @@
 struct ITEMIDLIST {
     CString path;
 };
+
+namespace {
+
+struct DroppedFiles {
+    std::vector<CString> paths;
+};
+
+}  // namespace
 
 PIDLIST_ABSOLUTE SHBrowseForFolderW(BROWSEINFOW* info) {
     const CWnd* owner = CWnd::FromHandlePermanent(info->hwndOwner);
@@ -28,6 +37,33 @@ BOOL SHGetPathFromIDListW(PIDLIST_ABSOLUTE item, char16_t* path) {
 
 void CoTaskMemFree(void* memory) {
     delete static_cast<ITEMIDLIST*>(memory);
+}
+
+UINT DragQueryFileW(HDROP drop, UINT index, char16_t* file, UINT size) {
+    const auto& paths = reinterpret_cast<const DroppedFiles*>(drop)->paths;
+    if (index == 0xFFFFFFFF)
+        return static_cast<UINT>(paths.size());
+    if (index >= paths.size())
+        return 0;
+    const CString& path = paths[index];
+    if (file == nullptr || size == 0)
+        return static_cast<UINT>(path.size());
+    const std::size_t copied = std::min<std::size_t>(path.size(), size - 1);
+    std::char_traits<char16_t>::copy(file, path.c_str(), copied);
+    file[copied] = u'\0';
+    return static_cast<UINT>(copied);
+}
+
+void DragFinish(HDROP drop) {
+    delete reinterpret_cast<DroppedFiles*>(drop);
+}
+
+bool AfxDropFiles(CWnd& window, std::vector<CString> paths) {
+    if (!window.AcceptsFiles() || !window.IsWindowEnabled() || paths.empty())
+        return false;
+    auto* drop = new DroppedFiles{std::move(paths)};
+    window.SendMessage(WM_DROPFILES, reinterpret_cast<WPARAM>(drop));
+    return true;
 }
 
 INT_PTR ShellExecuteW(HWND, const char16_t* verb, const char16_t* file, const char16_t*,

@@ -2,6 +2,7 @@
 
 #include "framework/backend.h"
 #include "framework/message_pump.h"
+#include "framework/shell.h"
 #include "framework/win_app.h"
 #include "framework/window_handles.h"
 
@@ -85,6 +86,11 @@ HICON CWnd::SetIcon(HICON icon, BOOL bigIcon) {
     return previous;
 }
 
+void CWnd::DragAcceptFiles(BOOL accept) {
+    acceptsFiles_ = accept != FALSE;
+    Changed();
+}
+
 BOOL CWnd::IsIconic() const {
     const DialogView* view = View();
     return view != nullptr && view->IsMinimized() ? TRUE : FALSE;
@@ -152,6 +158,10 @@ LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM) {
                     SetWindowText(text_ + character);
                 }
             }
+            return 0;
+        case WM_DROPFILES:
+            // A window without a handler lets the drop go.
+            DragFinish(reinterpret_cast<HDROP>(wParam));
             return 0;
         default:
             return 0;

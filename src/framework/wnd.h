@@ -36,6 +36,10 @@ class CWnd : public CCmdTarget {
     HICON SetIcon(HICON icon, BOOL bigIcon);
     HICON GetIcon(BOOL bigIcon) const { return bigIcon ? bigIcon_ : smallIcon_; }
 
+    // Whether files and folders dropped on the window reach it, in WM_DROPFILES.
+    void DragAcceptFiles(BOOL accept = TRUE);
+    bool AcceptsFiles() const { return acceptsFiles_; }
+
     BOOL IsIconic() const;
     void GetClientRect(RECT* rect) const;
     int MessageBox(const char16_t* text, const char16_t* caption = nullptr, UINT type = MB_OK);
@@ -73,6 +77,7 @@ class CWnd : public CCmdTarget {
     RECT templateRect_;
     CString text_;
     bool enabled_ = true;
+    bool acceptsFiles_ = false;
     HICON bigIcon_ = nullptr;
     HICON smallIcon_ = nullptr;
     CWnd* parent_ = nullptr;

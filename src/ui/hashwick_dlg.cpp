@@ -1,13 +1,32 @@
 #include "ui/hashwick_dlg.h"
 
+#include <optional>
+
 #include "framework/paint.h"
 #include "framework/shell.h"
 #include "framework/win_app.h"
+#include "platform/file_attributes.h"
 #include "ui/resource.h"
 
 namespace {
 
 constexpr const char16_t* kBrowseTitle = u"ディレクトリを指定してください";
+
+// The folder that holds a file: its path up to the last separator, keeping the separator of a
+// root ("/" on Linux, "C:\" on Windows).
+CString FolderOf(const CString& path) {
+    CString folder = path.substr(0, path.rfind(kPathSeparator));
+    if (folder.empty() || folder.back() == u':')
+        folder += kPathSeparator;
+    return folder;
+}
+
+// The path of the dropped item at the index.
+CString DroppedPath(HDROP drop, UINT index) {
+    CString path(DragQueryFileW(drop, index, nullptr, 0), u'\0');
+    DragQueryFileW(drop, index, path.data(), static_cast<UINT>(path.size() + 1));
+    return path;
+}
 
 }  // namespace
 
@@ -15,6 +34,7 @@ BEGIN_MESSAGE_MAP(CHashwickDlg, CDialog)
 ON_WM_PAINT()
 ON_WM_QUERYDRAGICON()
 ON_BN_CLICKED(IDC_BROWSE, &CHashwickDlg::OnBrowse)
+ON_WM_DROPFILES()
 ON_BN_CLICKED(IDC_START, &CHashwickDlg::OnStart)
 ON_BN_CLICKED(IDC_SHOW_RESULT, &CHashwickDlg::OnShowResult)
 ON_BN_CLICKED(IDC_EXIT, &CHashwickDlg::OnExit)
@@ -41,6 +61,7 @@ BOOL CHashwickDlg::OnInitDialog() {
     SetIcon(m_icon, TRUE);
     SetIcon(m_icon, FALSE);
     g_hMainDialog = m_hWnd;
+    DragAcceptFiles();
     ShowIdle();
     if (m_autoMode == 1)
         StartRun();
@@ -79,6 +100,30 @@ void CHashwickDlg::OnBrowse() {
         CoTaskMemFree(item);
     }
     m_folder = path.c_str();
+    UpdateData(FALSE);
+}
+
+// A folder dropped on the dialog goes into the folder field as one chosen with "..." does; a
+// dropped file gives the folder that holds it. Of several items the first folder counts, and
+// without one the first file's folder; items that are gone count for nothing.
+void CHashwickDlg::OnDropFiles(HDROP drop) {
+    std::optional<CString> folder, fileFolder;
+    const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+    for (UINT index = 0; index < count && !folder; ++index) {
+        const CString path = DroppedPath(drop, index);
+        const DWORD attributes = GetFileAttributesW(path.c_str());
+        if (attributes == INVALID_FILE_ATTRIBUTES)
+            continue;
+        if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+            folder = path;
+        } else if (!fileFolder) {
+            fileFolder = FolderOf(path);
+        }
+    }
+    DragFinish(drop);
+    if (!folder && !fileFolder)
+        return;
+    m_folder = folder ? *folder : *fileFolder;
     UpdateData(FALSE);
 }
 

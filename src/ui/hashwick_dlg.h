@@ -45,6 +45,7 @@ class CHashwickDlg : public CDialog {
     void OnPaint();
     HCURSOR OnQueryDragIcon();
     void OnBrowse();
+    void OnDropFiles(HDROP drop);
     void OnShowResult();
     void OnStart();
     void OnCancelRun();

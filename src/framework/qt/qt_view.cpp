@@ -3,18 +3,21 @@
 #include <QCloseEvent>
 #include <QDialog>
 #include <QDir>
+#include <QDropEvent>
 #include <QEventLoop>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
 #include <QStandardPaths>
 #include <QStyle>
 #include <QTimer>
+#include <QUrl>
 #include <algorithm>
 #include <vector>
 
@@ -25,6 +28,7 @@
 #include "framework/qt/message_box.h"
 #include "framework/qt/qt_backend.h"
 #include "framework/qt/qt_text.h"
+#include "framework/shell.h"
 #include "framework/win_app.h"
 
 namespace {
@@ -70,6 +74,16 @@ void FitCaptions(const std::vector<QPushButton*>& buttons) {
         button->setFont(font);
 }
 
+// The local files and folders that a drag carries, as the desktop's file manager gives them.
+std::vector<CString> DraggedPaths(const QMimeData* data) {
+    std::vector<CString> paths;
+    for (const QUrl& url : data->urls()) {
+        if (url.isLocalFile())
+            paths.push_back(QDir::cleanPath(url.toLocalFile()).toStdU16String());
+    }
+    return paths;
+}
+
 std::vector<QtView*>& LiveViews() {
     static std::vector<QtView*> views;
     return views;
@@ -97,6 +111,17 @@ class QtView::Widget final : public QDialog {
         QDialog::keyPressEvent(event);
     }
     void reject() override {}
+    // Files and folders dragged over the window, its controls included: the controls take no
+    // drops of their own, so that the dialog has them all.
+    void dragEnterEvent(QDragEnterEvent* event) override { dragMoveEvent(event); }
+    void dragMoveEvent(QDragMoveEvent* event) override {
+        if (view_.dialog_.IsWindowEnabled() && !DraggedPaths(event->mimeData()).empty())
+            event->acceptProposedAction();
+    }
+    void dropEvent(QDropEvent* event) override {
+        if (AfxDropFiles(view_.dialog_, DraggedPaths(event->mimeData())))
+            event->acceptProposedAction();
+    }
     void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
         view_.painter_ = &painter;
@@ -131,6 +156,7 @@ void QtView::Realize() {
     widget_->setWindowFlags(flags);
     const QRect client = units.Rect(resource.rect);
     widget_->setFixedSize(client.size());
+    widget_->setAcceptDrops(dialog_.AcceptsFiles());
     windows_[widget_.get()] = &dialog_;
 
     QWidget* previousTabStop = nullptr;
@@ -173,6 +199,7 @@ void QtView::Realize() {
                 break;
         }
         shown->setObjectName(QString::number(item.id));
+        shown->setAcceptDrops(false);
         shown->setGeometry(units.Rect(item.rect));
         if ((item.style & WS_TABSTOP) != 0) {
             shown->setFocusPolicy(Qt::StrongFocus);
@@ -287,6 +314,7 @@ void QtView::WindowChanged(CWnd& window) {
         widget_->setWindowTitle(ToQt(dialog_.GetWindowText()));
         if (HICON icon = dialog_.GetIcon(TRUE))
             widget_->setWindowIcon(IconOf(icon));
+        widget_->setAcceptDrops(dialog_.AcceptsFiles());
         return;
     }
     const auto found = controls_.find(&window);

@@ -1,8 +1,13 @@
 #include "framework/win32/native_dialog.h"
 
 #include <windows.h>
+// After windows.h.
+#include <shellapi.h>
+
+#include <algorithm>
 
 #include "framework/win32/app_icon.h"
+#include "framework/win32/fitted_font.h"
 #include "framework/win32/wait_cursor.h"
 #include "framework/win32/wide_text.h"
 
@@ -26,11 +31,20 @@ NativeDialog::NativeDialog(const std::vector<std::uint16_t>& dialogTemplate,
     window_ = CreateDialogIndirectParamW(
         GetModuleHandleW(nullptr), reinterpret_cast<LPCDLGTEMPLATEW>(dialogTemplate.data()),
         nullptr, &NativeDialog::DialogProc, reinterpret_cast<LPARAM>(this));
+    for (HWND child = GetWindow(window_, GW_CHILD); child != nullptr;
+         child = GetWindow(child, GW_HWNDNEXT)) {
+        wchar_t className[8] = {};
+        GetClassNameW(child, className, 8);
+        if (lstrcmpiW(className, L"Edit") == 0 && (GetWindowLongW(child, GWL_STYLE) & ES_READONLY))
+            readOnlyFields_.push_back(child);
+    }
 }
 
 NativeDialog::~NativeDialog() {
     if (window_ != nullptr)
         DestroyWindow(window_);
+    if (fittedFont_ != nullptr)
+        DeleteObject(fittedFont_);
 }
 
 INT_PTR NativeDialog::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -63,6 +77,33 @@ INT_PTR NativeDialog::Respond(UINT message, WPARAM wParam, LPARAM lParam, bool* 
         case WM_CLOSE:
             events_.CloseCommand();
             return TRUE;
+        case WM_ACTIVATE: {
+            // The dialog manager keeps the control with the focus while another window is
+            // active (a question), and gives the focus back to it. One disabled meanwhile (the
+            // run ended while the question was open) cannot take it back: the focus goes on to
+            // the next enabled control, as when a control is disabled while it has the focus.
+            if (LOWORD(wParam) == WA_INACTIVE) {
+                const HWND focus = GetFocus();
+                focusKept_ = focus != nullptr && IsChild(window_, focus) ? focus : nullptr;
+                break;
+            }
+            if (focusKept_ == nullptr || IsWindowEnabled(focusKept_) || IsIconic(window_))
+                break;
+            MoveFocusOn(focusKept_);
+            return TRUE;
+        }
+        case WM_DROPFILES: {
+            const auto drop = reinterpret_cast<HDROP>(wParam);
+            std::vector<std::u16string> paths(DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0));
+            for (UINT index = 0; index < paths.size(); ++index) {
+                std::wstring path(DragQueryFileW(drop, index, nullptr, 0) + 1, L'\0');
+                DragQueryFileW(drop, index, path.data(), static_cast<UINT>(path.size()));
+                paths[index] = FromWide(path.c_str());
+            }
+            DragFinish(drop);
+            events_.FilesDropped(std::move(paths));
+            return TRUE;
+        }
         case WM_PAINT: {
             PAINTSTRUCT paint;
             paintContext_ = BeginPaint(window_, &paint);
@@ -131,7 +172,68 @@ void NativeDialog::SetControlText(int id, const std::u16string& text) {
 }
 
 void NativeDialog::EnableControl(int id, bool enable) {
-    EnableWindow(GetDlgItem(window_, id), enable ? TRUE : FALSE);
+    const HWND control = GetDlgItem(window_, id);
+    if (!enable && control != nullptr && control == GetFocus())
+        MoveFocusOn(control);
+    EnableWindow(control, enable ? TRUE : FALSE);
+}
+
+void NativeDialog::MoveFocusOn(HWND from) {
+    const HWND next = GetNextDlgTabItem(window_, from, FALSE);
+    if (next != nullptr && next != from)
+        SendMessageW(window_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(next), TRUE);
+}
+
+namespace {
+
+// Whether the field's own text, and a text of the widest figures as long as the longest, fit
+// the field's formatting rectangle in the font. The field takes the font for the measure: its
+// margins follow the font.
+bool FitsField(HWND field, HFONT font, int longest) {
+    SendMessageW(field, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    RECT room{};
+    SendMessageW(field, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&room));
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(field)) + 1, L'\0');
+    GetWindowTextW(field, text.data(), static_cast<int>(text.size()));
+    text.pop_back();
+    const HDC context = GetDC(field);
+    const HGDIOBJ kept = SelectObject(context, font);
+    SIZE extent{};
+    GetTextExtentPoint32W(context, text.c_str(), static_cast<int>(text.size()), &extent);
+    LONG widest = extent.cx;
+    for (wchar_t figure = L'0'; figure <= L'9'; ++figure) {
+        SIZE figureExtent{};
+        GetTextExtentPoint32W(context, &figure, 1, &figureExtent);
+        widest = std::max(widest, figureExtent.cx * longest);
+    }
+    SelectObject(context, kept);
+    ReleaseDC(field, context);
+    return widest <= room.right - room.left;
+}
+
+}  // namespace
+
+void NativeDialog::FitReadOnlyFields() {
+    int longest = 0;
+    for (HWND field : readOnlyFields_)
+        longest = std::max(longest, GetWindowTextLengthW(field));
+    if (longest == fittedLength_)
+        return;
+    fittedLength_ = longest;
+    const auto dialogFont = reinterpret_cast<HFONT>(SendMessageW(window_, WM_GETFONT, 0, 0));
+    const HFONT fitted = FitFont(dialogFont, [this, longest](HFONT font) {
+        return std::all_of(readOnlyFields_.begin(), readOnlyFields_.end(),
+                           [font, longest](HWND field) { return FitsField(field, font, longest); });
+    });
+    for (HWND field : readOnlyFields_)
+        SendMessageW(field, WM_SETFONT, reinterpret_cast<WPARAM>(fitted), TRUE);
+    if (fittedFont_ != nullptr)
+        DeleteObject(fittedFont_);
+    fittedFont_ = fitted;
+}
+
+void NativeDialog::AcceptFiles(bool accept) {
+    DragAcceptFiles(window_, accept ? TRUE : FALSE);
 }
 
 void NativeDialog::SetIcon(unsigned resourceId) {

@@ -11,6 +11,7 @@
 
 struct HWND__;  // the real window's handle type, as Windows names it
 struct HDC__;
+struct HFONT__;
 
 // What the window reports. Every call comes on the window's thread.
 class NativeDialogEvents {
@@ -27,6 +28,9 @@ class NativeDialogEvents {
     virtual void TextEdited(int id, std::u16string text) = 0;
     // The close box, Close in the window menu, Alt+F4.
     virtual void CloseCommand() = 0;
+    // Files and folders dropped on the window, once it accepts them; their paths in the order
+    // of the drop.
+    virtual void FilesDropped(std::vector<std::u16string> paths) = 0;
     // The window paints; DrawIcon may be called meanwhile.
     virtual void Paint() = 0;
     // The resource identifier of the icon shown while the minimised window is dragged.
@@ -58,7 +62,13 @@ class NativeDialog {
     void Show();
     void SetCaption(const std::u16string& text);
     void SetControlText(int id, const std::u16string& text);
+    // A control that has the focus hands it on to the next enabled control with a tab stop
+    // before it is disabled: Windows would leave the focus nowhere, and Tab would move nothing.
     void EnableControl(int id, bool enable);
+    // Read-only edit fields share one font in which a text as long as their longest fits whole,
+    // whatever its figures; called once their texts have changed.
+    void FitReadOnlyFields();
+    void AcceptFiles(bool accept);
     // Big and small window icon from the program's icon resource.
     void SetIcon(unsigned resourceId);
     bool IsMinimized() const;
@@ -91,9 +101,16 @@ class NativeDialog {
     // Who a message of the queue is for: a control's identifier, kDialogItself, or nothing
     // (false) for a window that is not this dialog's.
     bool Addressee(HWND__* window, int* id) const;
+    // The focus to the next enabled control with a tab stop after the given one.
+    void MoveFocusOn(HWND__* from);
 
     NativeDialogEvents& events_;
     HWND__* window_ = nullptr;
     HDC__* paintContext_ = nullptr;
     bool ended_ = false;
+    // The control that had the focus when the window was last made inactive.
+    HWND__* focusKept_ = nullptr;
+    std::vector<HWND__*> readOnlyFields_;
+    int fittedLength_ = -1;
+    HFONT__* fittedFont_ = nullptr;
 };

@@ -5,6 +5,7 @@
 
 #include "framework/dialog.h"
 #include "framework/message_pump.h"
+#include "framework/shell.h"
 #include "framework/win32/dialog_template.h"
 #include "framework/win32/native_shell.h"
 #include "framework/win32/win32_backend.h"
@@ -34,6 +35,7 @@ void Win32View::WindowChanged(CWnd& window) {
         window_.SetCaption(dialog_.GetWindowText());
         if (HICON icon = dialog_.GetIcon(TRUE))
             window_.SetIcon(IconResourceId(icon));
+        window_.AcceptFiles(dialog_.AcceptsFiles());
         return;
     }
     // Enabled states at once, so that no click reaches a button the dialog has disabled.
@@ -48,6 +50,7 @@ void Win32View::WindowChanged(CWnd& window) {
 void Win32View::ShowTexts() {
     for (const CWnd* window : std::exchange(changedTexts_, {}))
         window_.SetControlText(window->GetDlgCtrlID(), window->GetWindowText());
+    window_.FitReadOnlyFields();
 }
 
 void Win32View::EndModalLoop() {
@@ -102,6 +105,10 @@ void Win32View::TextEdited(int id, std::u16string text) {
 void Win32View::CloseCommand() {
     if (dialog_.IsWindowEnabled())
         dialog_.SendMessage(WM_CLOSE);
+}
+
+void Win32View::FilesDropped(std::vector<std::u16string> paths) {
+    AfxDropFiles(dialog_, std::move(paths));
 }
 
 void Win32View::Paint() {

@@ -33,6 +33,7 @@ class Win32View final : public DialogView, private NativeDialogEvents {
     void Clicked(int id) override;
     void TextEdited(int id, std::u16string text) override;
     void CloseCommand() override;
+    void FilesDropped(std::vector<std::u16string> paths) override;
     void Paint() override;
     unsigned DragIcon() override;
     void ApplicationMessage(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) override;
