@@ -71,3 +71,16 @@ void AfxRunQueueModalLoop(CDialog& dialog, bool stopWhenIdle) {
         AfxPumpItem(item);
     }
 }
+
+std::chrono::milliseconds FramePacedDrain::DrainOrWait() {
+    const auto now = std::chrono::steady_clock::now();
+    const auto frameLeft =
+        std::chrono::ceil<std::chrono::milliseconds>(lastDrain_ + MessageQueue::kFrame - now);
+    if (frameLeft.count() > 0)
+        return frameLeft;
+    lastDrain_ = now;
+    QueuedItem item;
+    while (queue_.Peek(&item))
+        AfxPumpItem(item);
+    return std::chrono::milliseconds::zero();
+}

@@ -1,6 +1,7 @@
 // The UI thread's message handling: its queue, and the way a retrieved item is handled.
 #pragma once
 
+#include <chrono>
 #include <memory>
 
 #include "framework/message_queue.h"
@@ -14,6 +15,22 @@ std::shared_ptr<MessageQueue> AfxGetThreadQueue();
 // A retrieved item: work from another thread runs; a message first passes the application's
 // PreTranslateMessage and, unless that consumes it, goes to its window.
 void AfxPumpItem(QueuedItem& item);
+
+// How a backend with an event loop of its own hands its queue's items to the framework: all that
+// came, at most once per display frame, since a run posts a count for every file and drawing each
+// would cost more than the run.
+class FramePacedDrain {
+  public:
+    explicit FramePacedDrain(MessageQueue& queue) : queue_(queue) {}
+
+    // Pumps every queued item when a frame has passed since the last drain, and returns zero;
+    // otherwise pumps nothing and returns how long the caller waits before it asks again.
+    std::chrono::milliseconds DrainOrWait();
+
+  private:
+    MessageQueue& queue_;
+    std::chrono::steady_clock::time_point lastDrain_;
+};
 
 // Sends the message to its window, if the window still exists. Keyboard and mouse input do not
 // reach a disabled window.

@@ -51,7 +51,7 @@ bool QtBackend::CanShowWindows() {
     return true;
 }
 
-QtBackend::QtBackend() : queue_(AfxGetThreadQueue()) {}
+QtBackend::QtBackend() : queue_(AfxGetThreadQueue()), drain_(*queue_) {}
 
 void QtBackend::Realize() {
     if (realized_)
@@ -87,20 +87,8 @@ QtBackend::~QtBackend() {
 }
 
 void QtBackend::ScheduleDrain() {
-    const auto frameLeft = std::chrono::ceil<std::chrono::milliseconds>(
-        lastDrain_ + MessageQueue::kFrame - std::chrono::steady_clock::now());
-    if (frameLeft.count() <= 0) {
-        Drain();
-        return;
-    }
-    QTimer::singleShot(frameLeft, pump_.get(), [this] { Drain(); });
-}
-
-void QtBackend::Drain() {
-    lastDrain_ = std::chrono::steady_clock::now();
-    QueuedItem item;
-    while (queue_->Peek(&item))
-        AfxPumpItem(item);
+    if (const auto frameLeft = drain_.DrainOrWait(); frameLeft.count() > 0)
+        QTimer::singleShot(frameLeft, Qt::PreciseTimer, pump_.get(), [this] { ScheduleDrain(); });
 }
 
 std::unique_ptr<DialogView> QtBackend::CreateView(CDialog& dialog, const DialogTemplate& resource) {

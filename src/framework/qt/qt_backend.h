@@ -3,11 +3,10 @@
 // before Qt sees it; posted messages reach the dialog through the same filter, in posting order.
 #pragma once
 
-#include <chrono>
 #include <memory>
 
 #include "framework/backend.h"
-#include "framework/message_queue.h"
+#include "framework/message_pump.h"
 
 class QApplication;
 class QObject;
@@ -38,10 +37,8 @@ class QtBackend final : public UiBackend {
     INT_PTR OpenDocument(const CString& path) override;
 
   private:
-    // Handles what has been posted, at most once per display frame: a run's progress counts
-    // come by the thousand a second.
+    // Handles what has been posted, at most once per display frame.
     void ScheduleDrain();
-    void Drain();
 
     bool realized_ = false;
     std::unique_ptr<QApplication> ownApplication_;
@@ -49,5 +46,5 @@ class QtBackend final : public UiBackend {
     std::unique_ptr<QObject> pump_;
     std::unique_ptr<QObject> inputFilter_;
     std::unique_ptr<QTranslator> translator_;
-    std::chrono::steady_clock::time_point lastDrain_;
+    FramePacedDrain drain_;
 };

@@ -8,7 +8,7 @@
 #include "framework/win32/wait_cursor.h"
 #include "framework/win32/win32_view.h"
 
-Win32Backend::Win32Backend() : queue_(AfxGetThreadQueue()) {
+Win32Backend::Win32Backend() : queue_(AfxGetThreadQueue()), drain_(*queue_) {
     // Called on the posting thread: one real message per batch of posts, however long the batch.
     // Windows' own queue holds 10,000 posted messages and drops the rest, and a run posts one
     // count per file.
@@ -27,17 +27,8 @@ void Win32Backend::Attach(HWND__* window) {
 }
 
 void Win32Backend::WokenUp(NativeDialog& window) {
-    const auto now = std::chrono::steady_clock::now();
-    const auto frameLeft =
-        std::chrono::ceil<std::chrono::milliseconds>(lastDrain_ + MessageQueue::kFrame - now);
-    if (frameLeft.count() > 0) {
+    if (const auto frameLeft = drain_.DrainOrWait(); frameLeft.count() > 0)
         window.WakeUpAfter(frameLeft);
-        return;
-    }
-    lastDrain_ = now;
-    QueuedItem item;
-    while (queue_->Peek(&item))
-        AfxPumpItem(item);
 }
 
 std::unique_ptr<DialogView> Win32Backend::CreateView(CDialog& dialog,

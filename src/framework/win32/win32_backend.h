@@ -8,11 +8,10 @@
 #pragma once
 
 #include <atomic>
-#include <chrono>
 #include <memory>
 
 #include "framework/backend.h"
-#include "framework/message_queue.h"
+#include "framework/message_pump.h"
 
 class NativeDialog;
 struct HWND__;
@@ -33,12 +32,11 @@ class Win32Backend final : public UiBackend {
 
     // For views: the real window to wake when something is posted, or null for none.
     void Attach(HWND__* window);
-    // Handles what has been posted, at most once per display frame: a run's progress counts come
-    // by the thousand a second.
+    // Handles what has been posted, at most once per display frame.
     void WokenUp(NativeDialog& window);
 
   private:
     std::shared_ptr<MessageQueue> queue_;
     std::atomic<HWND__*> wakeTarget_{nullptr};
-    std::chrono::steady_clock::time_point lastDrain_;
+    FramePacedDrain drain_;
 };
