@@ -1,5 +1,10 @@
 #include "framework/qt/fitted_font.h"
 
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStyle>
+#include <algorithm>
+
 namespace {
 
 constexpr qreal kSmallestPoints = 5;
@@ -23,4 +28,28 @@ QFont FitFont(QFont font, bool narrowFirst, const std::function<bool(const QFont
             return font;
     }
     return font;
+}
+
+// Qt keeps two pixels each side of the text, and one more for the cursor and one for rounding.
+qreal TextRoom(const QLineEdit& field) {
+    const int frame =
+        field.hasFrame() ? field.style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, &field)
+                         : 0;
+    return field.width() - 2 * frame - 2 * 2 - 2;
+}
+
+void FitCaptions(const std::vector<QPushButton*>& buttons) {
+    if (buttons.empty())
+        return;
+    const QStyle* style = buttons.front()->style();
+    const int padding = style->pixelMetric(QStyle::PM_ButtonMargin) +
+                        2 * style->pixelMetric(QStyle::PM_DefaultFrameWidth);
+    const QFont font =
+        FitFont(buttons.front()->font(), false, [&buttons, padding](const QFontMetricsF& metrics) {
+            return std::all_of(buttons.begin(), buttons.end(), [&](const QPushButton* button) {
+                return metrics.horizontalAdvance(button->text()) + padding <= button->width();
+            });
+        });
+    for (QPushButton* button : buttons)
+        button->setFont(font);
 }

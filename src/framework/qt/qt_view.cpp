@@ -1,34 +1,28 @@
 #include "framework/qt/qt_view.h"
 
-#include <QCloseEvent>
 #include <QDialog>
 #include <QDir>
-#include <QDropEvent>
 #include <QEventLoop>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMimeData>
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
 #include <QStandardPaths>
-#include <QStyle>
 #include <QTimer>
-#include <QUrl>
 #include <algorithm>
 #include <vector>
 
 #include "framework/dialog.h"
-#include "framework/qt/dialog_font.h"
-#include "framework/qt/dialog_units.h"
+#include "framework/qt/control_widgets.h"
+#include "framework/qt/dialog_window.h"
 #include "framework/qt/fitted_font.h"
 #include "framework/qt/message_box.h"
 #include "framework/qt/qt_backend.h"
 #include "framework/qt/qt_text.h"
-#include "framework/shell.h"
 #include "framework/win_app.h"
 
 namespace {
@@ -47,91 +41,12 @@ QIcon IconOf(HICON icon) {
     return result;
 }
 
-// The width a line of text may take in the field: Qt keeps two pixels each side of it, and one
-// more for the cursor and one for rounding.
-qreal TextRoom(const QLineEdit& field) {
-    const int frame =
-        field.hasFrame() ? field.style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, &field)
-                         : 0;
-    return field.width() - 2 * frame - 2 * 2 - 2;
-}
-
-// Each caption keeps the padding the style gives a button's text; all buttons share one font,
-// so that their captions match.
-void FitCaptions(const std::vector<QPushButton*>& buttons) {
-    if (buttons.empty())
-        return;
-    const QStyle* style = buttons.front()->style();
-    const int padding = style->pixelMetric(QStyle::PM_ButtonMargin) +
-                        2 * style->pixelMetric(QStyle::PM_DefaultFrameWidth);
-    const QFont font =
-        FitFont(buttons.front()->font(), false, [&buttons, padding](const QFontMetricsF& metrics) {
-            return std::all_of(buttons.begin(), buttons.end(), [&](const QPushButton* button) {
-                return metrics.horizontalAdvance(button->text()) + padding <= button->width();
-            });
-        });
-    for (QPushButton* button : buttons)
-        button->setFont(font);
-}
-
-// The local files and folders that a drag carries, as the desktop's file manager gives them.
-std::vector<CString> DraggedPaths(const QMimeData* data) {
-    std::vector<CString> paths;
-    for (const QUrl& url : data->urls()) {
-        if (url.isLocalFile())
-            paths.push_back(QDir::cleanPath(url.toLocalFile()).toStdU16String());
-    }
-    return paths;
-}
-
 std::vector<QtView*>& LiveViews() {
     static std::vector<QtView*> views;
     return views;
 }
 
 }  // namespace
-
-class QtView::Widget final : public QDialog {
-  public:
-    explicit Widget(QtView& view) : view_(view) {}
-
-  protected:
-    // The close box, Close in the window menu and Alt+F4: the window's close command.
-    void closeEvent(QCloseEvent* event) override {
-        event->ignore();
-        if (view_.dialog_.IsWindowEnabled())
-            view_.dialog_.SendMessage(WM_CLOSE);
-    }
-    // Qt's own dialog keys (Enter for a default button, Escape to reject) never apply: the
-    // framework's dialog manager has them.
-    void keyPressEvent(QKeyEvent* event) override {
-        const int key = event->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape)
-            return;
-        QDialog::keyPressEvent(event);
-    }
-    void reject() override {}
-    // Files and folders dragged over the window, its controls included: the controls take no
-    // drops of their own, so that the dialog has them all.
-    void dragEnterEvent(QDragEnterEvent* event) override { dragMoveEvent(event); }
-    void dragMoveEvent(QDragMoveEvent* event) override {
-        if (view_.dialog_.IsWindowEnabled() && !DraggedPaths(event->mimeData()).empty())
-            event->acceptProposedAction();
-    }
-    void dropEvent(QDropEvent* event) override {
-        if (AfxDropFiles(view_.dialog_, DraggedPaths(event->mimeData())))
-            event->acceptProposedAction();
-    }
-    void paintEvent(QPaintEvent*) override {
-        QPainter painter(this);
-        view_.painter_ = &painter;
-        view_.dialog_.SendMessage(WM_PAINT);
-        view_.painter_ = nullptr;
-    }
-
-  private:
-    QtView& view_;
-};
 
 QtView::QtView(QtBackend& backend, CDialog& dialog, const DialogTemplate& resource)
     : backend_(backend), dialog_(dialog), resource_(resource) {}
@@ -140,79 +55,26 @@ void QtView::Realize() {
     if (widget_)
         return;
     backend_.Realize();
-    const DialogTemplate& resource = resource_;
-    widget_ = std::make_unique<Widget>(*this);
-    const QFont font = DialogFont(resource);
-    const DialogUnits units(font);
-    widget_->setFont(font);
-    widget_->setObjectName(QStringLiteral("dialog"));
-    Qt::WindowFlags flags = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
-    if (resource.style & WS_SYSMENU)
-        flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
-    if (resource.style & WS_MINIMIZEBOX)
-        flags |= Qt::WindowMinimizeButtonHint;
-    if (resource.style & DS_SYSMODAL)
-        flags |= Qt::WindowStaysOnTopHint;
-    widget_->setWindowFlags(flags);
-    const QRect client = units.Rect(resource.rect);
-    widget_->setFixedSize(client.size());
+    widget_ = std::make_unique<DialogWindow>(dialog_, resource_,
+                                             [this](QPainter* painter) { painter_ = painter; });
     widget_->setAcceptDrops(dialog_.AcceptsFiles());
     windows_[widget_.get()] = &dialog_;
 
     QWidget* previousTabStop = nullptr;
     std::vector<QPushButton*> buttons;
     for (std::size_t index = 0; index < dialog_.Controls().size(); ++index) {
-        const std::unique_ptr<CWnd>& control = dialog_.Controls()[index];
-        const DialogItemTemplate& item = resource.items[index];
-        QWidget* shown = nullptr;
-        switch (item.controlClass) {
-            case ControlClass::Edit: {
-                auto* edit = new QLineEdit(widget_.get());
-                edit->setReadOnly((item.style & ES_READONLY) != 0);
-                edit->setAlignment((item.style & ES_RIGHT) != 0 ? Qt::AlignRight | Qt::AlignVCenter
-                                                                : Qt::AlignLeft | Qt::AlignVCenter);
-                edit->setFrame((item.style & WS_BORDER) != 0);
-                CWnd* window = control.get();
-                QObject::connect(edit, &QLineEdit::textEdited, edit, [window](const QString& text) {
-                    window->SetTextFromUser(text.toStdU16String());
-                });
-                shown = edit;
-                break;
-            }
-            case ControlClass::Button: {
-                auto* button = new QPushButton(widget_.get());
-                button->setAutoDefault(false);
-                button->setDefault(false);
-                CWnd* window = control.get();
-                QObject::connect(button, &QPushButton::clicked, button, [this, window] {
-                    dialog_.SendMessage(
-                        WM_COMMAND,
-                        MAKEWPARAM(static_cast<UINT>(window->GetDlgCtrlID()), BN_CLICKED),
-                        reinterpret_cast<LPARAM>(window->m_hWnd));
-                });
-                shown = button;
-                buttons.push_back(button);
-                break;
-            }
-            case ControlClass::Static:
-                shown = new QLabel(widget_.get());
-                break;
-        }
-        shown->setObjectName(QString::number(item.id));
-        shown->setAcceptDrops(false);
-        shown->setGeometry(units.Rect(item.rect));
-        if ((item.style & WS_TABSTOP) != 0) {
-            shown->setFocusPolicy(Qt::StrongFocus);
+        CWnd& control = *dialog_.Controls()[index];
+        QWidget* shown = MakeControlWidget(*widget_, resource_.items[index], control, dialog_);
+        if (shown->focusPolicy() == Qt::StrongFocus) {
             if (previousTabStop != nullptr)
                 QWidget::setTabOrder(previousTabStop, shown);
             previousTabStop = shown;
-        } else {
-            shown->setFocusPolicy(item.controlClass == ControlClass::Edit ? Qt::ClickFocus
-                                                                          : Qt::NoFocus);
         }
-        windows_[shown] = control.get();
-        controls_[control.get()] = shown;
-        Refresh(*control, *shown);
+        windows_[shown] = &control;
+        controls_[&control] = shown;
+        Refresh(control, *shown);
+        if (auto* button = qobject_cast<QPushButton*>(shown))
+            buttons.push_back(button);
         if (auto* edit = qobject_cast<QLineEdit*>(shown); edit != nullptr && edit->isReadOnly())
             readOnlyFields_.push_back(edit);
     }

@@ -11,7 +11,7 @@
 
 #include "framework/backend.h"
 
-class QDialog;
+class DialogWindow;
 class QEventLoop;
 class QLineEdit;
 class QObject;
@@ -47,7 +47,6 @@ class QtView final : public DialogView {
     static void ShowWaitCursor(bool on);
 
   private:
-    class Widget;
     // Makes the widgets, showing the framework windows' state, if that has not happened yet.
     void Realize();
     void Refresh(CWnd& window, QWidget& shown);
@@ -61,7 +60,7 @@ class QtView final : public DialogView {
     QtBackend& backend_;
     CDialog& dialog_;
     const DialogTemplate& resource_;
-    std::unique_ptr<QDialog> widget_;
+    std::unique_ptr<DialogWindow> widget_;
     std::unordered_map<const QObject*, CWnd*> windows_;
     std::unordered_map<const CWnd*, QWidget*> controls_;
     QEventLoop* loop_ = nullptr;
