@@ -43,6 +43,24 @@ TEST(ConsoleProgram, WritesTheListAndExitsZero) {
     }
 }
 
+// The list holds a path past the 4,096 bytes of one system call as it holds any other.
+TEST(ConsoleProgram, ListsPathsOfAnyLengthInFull) {
+    ScratchFolder folder;
+    ScratchFolder workingDirectory;
+    std::string relative = "docs";
+    for (int level = 0; level < 50; ++level)
+        relative += "/" + std::string(99, 'n');
+    folder.WriteFileAtAnyDepth(relative + "/a.txt", "abc");
+    const CommandResult result = Hashwick(workingDirectory, {folder.Path("docs")});
+    EXPECT_EQ(result.exitStatus, 0);
+    EXPECT_EQ(result.errors, "");
+    const std::string list = workingDirectory.ReadFile("Hashwick_docs.txt");
+    EXPECT_TRUE(list.starts_with(
+        Lines({"# " + folder.Path("docs") + "(1)", kDoubleRule,
+               folder.Path(relative) + "/a.txt\t" + "900150983cd24fb0d6963f7d28e17f72", kRule})))
+        << list;
+}
+
 TEST(ConsoleProgram, ReportsOnStderrWithAStatusThatTellsWhy) {
     ScratchFolder folder;
     ScratchFolder workingDirectory;

@@ -32,7 +32,8 @@ std::uint32_t FileAttributes(const char16_t* path) {
     return GetFileAttributesW(Wide(path));
 }
 
-void* FindFirst(const char16_t* pattern, std::u16string& name, std::uint32_t& error) {
+void* FindFirst(const char16_t* pattern, std::u16string& name, std::uint32_t& attributes,
+                std::uint32_t& error) {
     WIN32_FIND_DATAW found{};
     const HANDLE find = FindFirstFileW(Wide(pattern), &found);
     if (find == INVALID_HANDLE_VALUE) {
@@ -40,14 +41,16 @@ void* FindFirst(const char16_t* pattern, std::u16string& name, std::uint32_t& er
         return nullptr;
     }
     name.assign(reinterpret_cast<const char16_t*>(found.cFileName));
+    attributes = found.dwFileAttributes;
     return find;
 }
 
-bool FindNext(void* find, std::u16string& name) {
+bool FindNext(void* find, std::u16string& name, std::uint32_t& attributes) {
     WIN32_FIND_DATAW found{};
     if (FindNextFileW(find, &found) == 0)
         return false;
     name.assign(reinterpret_cast<const char16_t*>(found.cFileName));
+    attributes = found.dwFileAttributes;
     return true;
 }
 
