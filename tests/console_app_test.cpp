@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "support/processes.h"
@@ -59,6 +60,80 @@ TEST(ConsoleProgram, ListsPathsOfAnyLengthInFull) {
         Lines({"# " + folder.Path("docs") + "(1)", kDoubleRule,
                folder.Path(relative) + "/a.txt\t" + "900150983cd24fb0d6963f7d28e17f72", kRule})))
         << list;
+}
+
+// The list without its last two lines, the walk's and the hashing's times.
+std::string WithoutTimes(const std::string& list) {
+    std::size_t end = list.size();
+    for (int line = 0; line < 3 && end > 0; ++line)
+        end = list.rfind('\n', end - 1);
+    return list.substr(0, end + 1);
+}
+
+// Reading through the system's ring, on reading threads, and one file at a time: the same list,
+// byte for byte, for files of every size, one that cannot be opened, and a FIFO.
+TEST(ConsoleProgram, EveryWayOfReadingGivesTheSameList) {
+    ScratchFolder folder;
+    ScratchFolder workingDirectory;
+    for (int i = 0; i < 200; ++i)
+        folder.WriteFile("docs/d" + std::to_string(i % 7) + "/f" + std::to_string(i),
+                         std::string(static_cast<std::size_t>(i * 97), static_cast<char>(i)));
+    folder.WriteFile("docs/empty", "");
+    folder.WriteFile("docs/large", std::string((std::size_t{5} << 20) + 3, 'x'));
+    folder.MakeSparse("docs/sparse", std::uint64_t{3} << 20);
+    folder.WriteFile("docs/locked", "x");
+    folder.SetMode("docs/locked", 0);
+    folder.MakeFifo("docs/fifo");
+    // The locked file is locked to an unprivileged user, who runs a copy of the program: the
+    // build's folder may be closed to them.
+    ScratchFolder programs;
+    std::filesystem::copy_file(HASHWICK_BINARY, programs.Path("hashwick"));
+    workingDirectory.SetMode("", 0777);
+    const std::string root = folder.Path("docs");
+    std::vector<std::string> lists;
+    for (const char* reading :
+         {"HASHWICK_THREADS=4", "HASHWICK_IO_URING=0", "HASHWICK_THREADS=1"}) {
+        const std::string list = RunUnprivileged([&] {
+            const CommandResult result =
+                RunCommand({"env", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY", reading,
+                            programs.Path("hashwick"), root},
+                           workingDirectory.Root());
+            return std::to_string(result.exitStatus) + result.errors +
+                   workingDirectory.ReadFile("Hashwick_docs.txt");
+        });
+        EXPECT_TRUE(list.starts_with("0# " + root + "(205)")) << reading << list;
+        for (const char* unread : {"/fifo\r\n", "/locked\r\n"})
+            EXPECT_NE(list.find("\n# " + root + unread), std::string::npos) << reading << list;
+        lists.push_back(WithoutTimes(list));
+    }
+    EXPECT_EQ(lists[0], lists[1]);
+    EXPECT_EQ(lists[0], lists[2]);
+}
+
+// Few descriptors are no property of the files: each is read once others are closed, and the
+// list is whole; where even the list cannot be written for want of them, that is what is said.
+TEST(ConsoleProgram, FewFileDescriptorsLeaveNoFileUnread) {
+    ScratchFolder folder;
+    ScratchFolder workingDirectory;
+    for (int i = 0; i < 300; ++i)
+        folder.WriteFile("docs/f" + std::to_string(i), std::to_string(i));
+    for (const char* limit : {"--nofile=10:10", "--nofile=16:16", "--nofile=64:64"}) {
+        for (const char* reading : {"HASHWICK_IO_URING=1", "HASHWICK_IO_URING=0"}) {
+            const CommandResult result =
+                Hashwick(workingDirectory, {folder.Path("docs")},
+                         {reading, "HASHWICK_THREADS=4", "prlimit", limit});
+            EXPECT_EQ(result.exitStatus, 0) << limit << reading << result.errors;
+            const std::string list = workingDirectory.ReadFile("Hashwick_docs.txt");
+            EXPECT_EQ(std::count(list.begin(), list.end(), '\t'), 300) << limit << reading;
+            EXPECT_EQ(list.find(kFailureTitle), std::string::npos) << limit << reading;
+        }
+    }
+    const CommandResult result =
+        Hashwick(workingDirectory, {folder.Path("docs")}, {"prlimit", "--nofile=5:5"});
+    EXPECT_EQ(result.exitStatus, 1);
+    EXPECT_EQ(result.errors,
+              "Hashwick: リストファイルを書き込めませんでした。\nHashwick_docs.txt\n"
+              "開いているファイルが多すぎるため、コードページ932の変換表を読み込めません。\n");
 }
 
 TEST(ConsoleProgram, ReportsOnStderrWithAStatusThatTellsWhy) {

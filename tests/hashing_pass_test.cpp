@@ -5,6 +5,7 @@
 #endif
 
 #include <atomic>
+#include <chrono>
 #include <deque>
 #include <filesystem>
 #include <fstream>
@@ -225,6 +226,38 @@ TEST_F(HashingRun, AStopReportsTheTotalThenWhatWasProcessed) {
     folder.WriteFile("z/large", "5");
     EXPECT_EQ(Run(folder.Wide()), kWorkerRanToEnd) << "a new run forgets earlier requests";
     EXPECT_EQ(Notifications(), "S5 P0 P1 P2 P3 P4 P5 ");
+}
+
+// Many large files in flight at once: a stop ends the run at once, not after the reads under way
+// or the rest of any file.
+std::atomic<bool> passBegun{false};
+void PostAndNoteTheBeginning(std::int32_t count) {
+    passBegun = true;
+    PostProgress(count);
+}
+
+TEST_F(HashingRun, AStopIsSeenAtOnceWithManyReadsInFlight) {
+    ScratchFolder folder;
+    for (int i = 0; i < 64; ++i)
+        folder.MakeSparse("f" + std::to_string(i), std::uint64_t{1} << 32);
+    passBegun = false;
+    std::chrono::steady_clock::time_point stopped;
+    std::thread stopper([&] {
+        while (!passBegun)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        stopped = std::chrono::steady_clock::now();
+        job_.stopHashing = true;
+    });
+    EXPECT_EQ(Run(folder.Wide(), PostAndNoteTheBeginning), kWorkerHashingStopped);
+    const auto ended = std::chrono::steady_clock::now();
+    stopper.join();
+    // Reading and digesting the 256 GiB would take many minutes; a second allows for a machine
+    // that is busy with other work.
+    EXPECT_LT(ended - stopped, std::chrono::seconds(1));
+    EXPECT_TRUE(digests_.empty());
+    EXPECT_TRUE(job_.failures.empty());
+    EXPECT_EQ(Notifications(), "S64 P0 P64 P0 ");
 }
 
 // A stop requested after the run's worker was created stops that run, also at the two moments

@@ -30,7 +30,7 @@ void HashJob::RunHashingPass() {
     CollectedTable& collected = collector->collected;
     const std::size_t total = collected.size();
     const int threads = HashingThreadCount();
-    ReadAhead files(stopHashing, threads > 1 && total > 1 ? threads : 0);
+    ReadAhead files(stopHashing, threads > 1 ? threads : 0, ReadPolicy{});
     // Entries are taken from the table a window ahead of the filing, each as its full path, so
     // that the memory an entry frees serves the digests filed soon after.
     constexpr std::size_t kWindow = 4096;

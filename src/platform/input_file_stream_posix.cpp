@@ -64,10 +64,12 @@ int OpenRegularFile(const std::string& path, InputFileStream::TypeCheck check,
 InputFileStream::InputFileStream(std::u16string_view path, TypeCheck check) {
     const std::optional<std::string> native = WideToNative(path);
     struct stat status {};
+    errno = 0;
     if (native)
         descriptor_ = OpenRegularFile(*native, check, status);
     if (descriptor_ < 0) {
         failed_ = true;
+        outOfDescriptors_ = errno == EMFILE || errno == ENFILE;
         return;
     }
     sizeAtOpen_ = static_cast<std::uint64_t>(std::max<off_t>(status.st_size, 0));

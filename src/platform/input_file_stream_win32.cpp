@@ -39,6 +39,9 @@ InputFileStream::InputFileStream(std::u16string_view path, TypeCheck check)
     LARGE_INTEGER size{};
     if (handle_ == INVALID_HANDLE_VALUE || GetFileSizeEx(handle_, &size) == 0) {
         failed_ = true;
+        const DWORD error = GetLastError();
+        outOfDescriptors_ =
+            error == ERROR_TOO_MANY_OPEN_FILES || error == ERROR_NO_SYSTEM_RESOURCES;
         return;
     }
     sizeAtOpen_ = static_cast<std::uint64_t>(std::max<LONGLONG>(size.QuadPart, 0));
