@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <thread>
 
 #include "support/processes.h"
 #include "support/scratch_folder.h"
@@ -134,6 +135,33 @@ TEST(ConsoleProgram, FewFileDescriptorsLeaveNoFileUnread) {
     EXPECT_EQ(result.errors,
               "Hashwick: リストファイルを書き込めませんでした。\nHashwick_docs.txt\n"
               "開いているファイルが多すぎるため、コードページ932の変換表を読み込めません。\n");
+}
+
+// A thread count that is none, or out of range, is said on stderr with the count used.
+TEST(ConsoleProgram, AThreadCountThatIsNoneIsSaid) {
+    ScratchFolder folder;
+    ScratchFolder workingDirectory;
+    folder.WriteFile("docs/a.txt", "abc");
+    const std::string processors =
+        std::to_string(std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1, 16));
+    for (const auto& [asked, used] :
+         std::vector<std::pair<std::string, std::string>>{{"0", processors},
+                                                          {"-1", processors},
+                                                          {"abc", processors},
+                                                          {"4x", processors},
+                                                          {"", processors},
+                                                          {"17", "16"},
+                                                          {"99999999999", "16"}}) {
+        const CommandResult result =
+            Hashwick(workingDirectory, {folder.Path("docs")}, {"HASHWICK_THREADS=" + asked});
+        EXPECT_EQ(result.exitStatus, 0) << asked;
+        EXPECT_EQ(result.errors, "Hashwick: HASHWICK_THREADS=" + asked +
+                                     " は1から16までの数ではありません。" + used +
+                                     "スレッドで動きます。\n");
+    }
+    const CommandResult result =
+        Hashwick(workingDirectory, {folder.Path("docs")}, {"HASHWICK_THREADS=16"});
+    EXPECT_EQ(result.errors, "");
 }
 
 TEST(ConsoleProgram, ReportsOnStderrWithAStatusThatTellsWhy) {
