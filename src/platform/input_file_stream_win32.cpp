@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/input_file_stream.h"
+#include "platform/windows_file_queries.h"
 
 namespace {
 
@@ -15,6 +16,7 @@ const wchar_t* Wide(std::u16string& path) {
 // deleting the file while it is read, as on Linux. What is opened must be a file on a disk: a
 // name such as CON or COM1 reaches a device, and one that is asked for first is never opened.
 HANDLE OpenRegularFile(std::u16string path, InputFileStream::TypeCheck check) {
+    path = windows::SystemPath(path.c_str());
     if (check == InputFileStream::TypeCheck::BeforeAndAfterOpen) {
         const DWORD attributes = GetFileAttributesW(Wide(path));
         if (attributes == INVALID_FILE_ATTRIBUTES ||

@@ -11,6 +11,11 @@
 
 namespace windows {
 
+// The path as the system is to be given it: a path too long for MAX_PATH in the "\\?\" form
+// (made absolute and normalised first, as that form is taken as it stands), any other unchanged.
+// The program shows and lists paths without the prefix.
+std::u16string SystemPath(const char16_t* path);
+
 // The attributes as the system keeps them, or 0xFFFFFFFF.
 std::uint32_t FileAttributes(const char16_t* path);
 
