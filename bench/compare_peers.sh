@@ -6,12 +6,17 @@
 #   b. one 1 GiB file: `hashwick DIR` against `openssl md5 FILE`;
 #   w. the window (under Xvfb) against the console, on the tree;
 #   n. the console program against its walk-and-hash tool (no dialog, no notifications), on the tree;
-#   m. peak memory over an empty run, per file, on the tree and on 1,000,000 empty files.
+#   m. peak memory over an empty run, per file, on the tree and on 1,000,000 empty files;
+#   ct, cs, cb. the tree, the 64 files and the 1 GiB file cold: the page cache dropped before
+#      every run, against rhash or openssl and against the floor, our plain reader
+#      (bench/floor_read.cpp: walk by names, read with N threads, hash nothing) at its best N.
 # Times are wall-clock times of whole processes, start-up and exit included, medians of RUNS
-# (default 5) runs taken in turns with the peer's, after an untimed pass that puts the data in the
-# page cache. The data (about 3.2 GB) is built once in the scratch folder and reused; SEED (default
-# 1) chooses its contents. HASHWICK_BUILD names a build directory to measure instead of building
-# the release preset.
+# (default 5) runs taken in turns with the peer's. Warm rows come after an untimed pass that puts
+# the data in the page cache. Cold rows need root (they write /proc/sys/vm/drop_caches); without
+# it the script says so and leaves them out. ROWS (default "e t s b w n m ct cs cb") chooses the
+# rows; FLOOR_THREADS (default "4 16 64") the floor's thread counts. The data (about 3.2 GB) is
+# built once in the scratch folder and reused; SEED (default 1) chooses its contents.
+# HASHWICK_BUILD names a build directory to measure instead of building the release preset.
 # Usage: bench/compare_peers.sh [SCRATCH_FOLDER]
 set -euo pipefail
 
@@ -19,6 +24,10 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 scratch="${1:-${TMPDIR:-/tmp}/hashwick-bench}"
 seed="${SEED:-1}"
 runs="${RUNS:-5}"
+rows=" ${ROWS:-e t s b w n m ct cs cb} "
+floor_threads=(${FLOOR_THREADS:-4 16 64})
+
+wanted() { [[ "$rows" == *" $1 "* ]]; }
 
 say() { echo "== $*" >&2; }
 
@@ -183,6 +192,49 @@ peak_bytes() {
   median "${peaks[@]}"
 }
 
+# Cold rows: the page cache is dropped before every run.
+can_drop_caches() { [ "$(id -u)" -eq 0 ] && [ -w /proc/sys/vm/drop_caches ]; }
+drop_caches() { sync && echo 3 >/proc/sys/vm/drop_caches; }
+
+# Median cold times of ours, the peer's and the floor's at each of FLOOR_THREADS, all run in
+# turns: sets ours_s, peer_s, floor_s (the best floor median) and floor_n (its thread count).
+floor_s=0
+floor_n=0
+cold_in_turns() {
+  local -n ours_command=$1 peer_command=$2
+  local folder=$3 ours_times=() peer_times=() run n
+  declare -A floor_times=()
+  for ((run = 0; run < runs; run++)); do
+    drop_caches
+    timed_run "${ours_command[@]}"
+    ours_times+=("$elapsed")
+    drop_caches
+    timed_run "${peer_command[@]}"
+    peer_times+=("$elapsed")
+    for n in "${floor_threads[@]}"; do
+      drop_caches
+      timed_run "$floor" "$n" "$folder"
+      floor_times[$n]+=" $elapsed"
+    done
+  done
+  ours_s=$(median "${ours_times[@]}")
+  peer_s=$(median "${peer_times[@]}")
+  floor_s=""
+  for n in "${floor_threads[@]}"; do
+    local m
+    # shellcheck disable=SC2086
+    m=$(median ${floor_times[$n]})
+    if [ -z "$floor_s" ] || awk -v a="$m" -v b="$floor_s" 'BEGIN { exit !(a < b) }'; then
+      floor_s=$m
+      floor_n=$n
+    fi
+  done
+}
+
+# What the table shows, one row a line: kind, name, ours, peer, peer's name, target.
+results="$scratch/results.txt"
+record() { printf '%s\t%s\t%s\t%s\t%s\t%s\n' "$@" >>"$results"; }
+
 # --- Main --------------------------------------------------------------------------------------
 
 install_missing
@@ -191,79 +243,126 @@ build="${HASHWICK_BUILD:-$root/build/release}"
 hashwick="$build/src/app/hashwick"
 engine="$build/bench/md5_throughput"
 walk="$build/bench/hashwick-walk"
+floor="$build/bench/hashwick-floor"
 mkdir -p "$scratch" "$work"
 build_data
-warm_cache
+: >"$results"
 
-say "e. engines, eight messages of 16 KiB"
-lanes=() single=()
-for ((run = 0; run < runs; run++)); do
-  while read -r name value; do
-    case "$name" in
-      *Avx2*) lanes+=("$value") ;;
-      *OneStream*) single+=("$value") ;;
-    esac
-  done < <(taskset -c 0 "$engine" --benchmark_filter='Md5EightMessages/(OneStream|Avx2)/16384' \
-    --benchmark_format=json 2>/dev/null | python3 -c '
+if wanted e; then
+  say "e. engines, eight messages of 16 KiB"
+  lanes=() single=()
+  for ((run = 0; run < runs; run++)); do
+    while read -r name value; do
+      case "$name" in
+        *Avx2*) lanes+=("$value") ;;
+        *OneStream*) single+=("$value") ;;
+      esac
+    done < <(taskset -c 0 "$engine" --benchmark_filter='Md5EightMessages/(OneStream|Avx2)/16384' \
+      --benchmark_format=json 2>/dev/null | python3 -c '
 import json, sys
 for b in json.load(sys.stdin)["benchmarks"]:
     print(b["name"], "%.0f" % b["bytes_per_second"])')
-done
-lanes_mbs=$(median "${lanes[@]}")
-single_mbs=$(median "${single[@]}")
+  done
+  record engine "e. 8 x 16 KiB, one core (MB/s)" "$(median "${lanes[@]}")" \
+    "$(median "${single[@]}")" "one-stream engine" 3
+fi
 
-say "t. 100,000 files"
-ours=("${console[@]}" "$hashwick" "$scratch/tree")
-peer=(rhash -r --md5 "$scratch/tree")
-in_turns ours peer
-check_list Hashwick_tree.txt 100000
-tree_s=$ours_s
-tree_peer_s=$peer_s
+if wanted t || wanted s || wanted b || wanted w || wanted n; then
+  warm_cache
+fi
 
-say "s. 64 files of 16 MiB"
-ours=("${console[@]}" "$hashwick" "$scratch/sixtyfour")
-peer=(rhash -r --md5 "$scratch/sixtyfour")
-in_turns ours peer
-check_list Hashwick_sixtyfour.txt 64
-sixtyfour_s=$ours_s
-sixtyfour_peer_s=$peer_s
+if wanted t; then
+  say "t. 100,000 files"
+  ours=("${console[@]}" "$hashwick" "$scratch/tree")
+  peer=(rhash -r --md5 "$scratch/tree")
+  in_turns ours peer
+  check_list Hashwick_tree.txt 100000
+  record time "t. 100,000 files, 0-20 KB (s)" "$ours_s" "$peer_s" "rhash -r --md5" 0.5
+fi
 
-say "b. one 1 GiB file"
-ours=("${console[@]}" "$hashwick" "$scratch/big")
-peer=(openssl md5 "$scratch/big/random.bin")
-in_turns ours peer
-check_list Hashwick_big.txt 1
-big_s=$ours_s
-big_peer_s=$peer_s
+if wanted s; then
+  say "s. 64 files of 16 MiB"
+  ours=("${console[@]}" "$hashwick" "$scratch/sixtyfour")
+  peer=(rhash -r --md5 "$scratch/sixtyfour")
+  in_turns ours peer
+  check_list Hashwick_sixtyfour.txt 64
+  record time "s. 64 files of 16 MiB (s)" "$ours_s" "$peer_s" "rhash -r --md5" 0.4
+fi
 
-say "w. the window under Xvfb"
-display=:$((90 + RANDOM % 9))
-Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-trap 'kill $xvfb 2>/dev/null || true' EXIT
-sleep 1
-ours=(env DISPLAY="$display" HASHWICK_UI=window "$hashwick" "$scratch/tree")
-peer=("${console[@]}" "$hashwick" "$scratch/tree")
-in_turns ours peer
-check_list Hashwick_tree.txt 100000
-window_s=$ours_s
-console_s=$peer_s
+if wanted b; then
+  say "b. one 1 GiB file"
+  ours=("${console[@]}" "$hashwick" "$scratch/big")
+  peer=(openssl md5 "$scratch/big/random.bin")
+  in_turns ours peer
+  check_list Hashwick_big.txt 1
+  record time "b. one 1 GiB file (s)" "$ours_s" "$peer_s" "openssl md5" 0.9
+fi
 
-say "n. the program against its walk-and-hash tool"
-ours=("${console[@]}" "$hashwick" "$scratch/tree")
-peer=("$walk" --list "$scratch/tree")
-in_turns ours peer
-program_s=$ours_s
-walk_tool_s=$peer_s
+if wanted w; then
+  say "w. the window under Xvfb"
+  display=:$((90 + RANDOM % 9))
+  Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  xvfb=$!
+  trap 'kill $xvfb 2>/dev/null || true' EXIT
+  sleep 1
+  ours=(env DISPLAY="$display" HASHWICK_UI=window "$hashwick" "$scratch/tree")
+  peer=("${console[@]}" "$hashwick" "$scratch/tree")
+  in_turns ours peer
+  check_list Hashwick_tree.txt 100000
+  record time "w. window, 100,000 files (s)" "$ours_s" "$peer_s" "the console run" 1.05
+fi
 
-say "m. peak memory"
-empty_peak=$(peak_bytes "$scratch/empty")
-tree_peak=$(peak_bytes "$scratch/tree")
-million_peak=$(peak_bytes "$scratch/million")
-check_list Hashwick_million.txt 1000000
+if wanted n; then
+  say "n. the program against its walk-and-hash tool"
+  ours=("${console[@]}" "$hashwick" "$scratch/tree")
+  peer=("$walk" --list "$scratch/tree")
+  in_turns ours peer
+  record time "n. notifications, 100,000 files (s)" "$ours_s" "$peer_s" "hashwick-walk --list" 1.03
+fi
 
-python3 - <<PY
-import os, platform
+if wanted m; then
+  say "m. peak memory"
+  empty_peak=$(peak_bytes "$scratch/empty")
+  tree_peak=$(peak_bytes "$scratch/tree")
+  million_peak=$(peak_bytes "$scratch/million")
+  check_list Hashwick_million.txt 1000000
+  record memory "   empty folder" "$empty_peak" "" "" ""
+  record memory "   100,000 files" "$tree_peak" "$empty_peak" 100000 350
+  record memory "   1,000,000 empty files" "$million_peak" "$empty_peak" 1000000 350
+fi
+
+# A cold row and its floor row: name, folder, target against the peer (or none), target against
+# the floor (or none), the files the list holds, then the peer's command.
+cold_row() {
+  local name=$1 folder=$2 peer_target=$3 floor_target=$4 files=$5
+  shift 5
+  local -a peer=("$@")
+  say "$name, cold"
+  ours=("${console[@]}" "$hashwick" "$scratch/$folder")
+  cold_in_turns ours peer "$scratch/$folder"
+  check_list "Hashwick_$folder.txt" "$files"
+  record time "$name, cold (s)" "$ours_s" "$peer_s" "${peer[*]:0:2}" "$peer_target"
+  record time "$name, cold (s)" "$ours_s" "$floor_s" "floor, $floor_n threads" "$floor_target"
+}
+
+if wanted ct || wanted cs || wanted cb; then
+  if ! can_drop_caches; then
+    say "cold rows left out: dropping the page cache needs root"
+  else
+    if wanted ct; then
+      cold_row "ct. 100,000 files" tree 0.35 1.3 100000 rhash -r --md5 "$scratch/tree"
+    fi
+    if wanted cs; then
+      cold_row "cs. 64 files of 16 MiB" sixtyfour "" 1.3 64 rhash -r --md5 "$scratch/sixtyfour"
+    fi
+    if wanted cb; then
+      cold_row "cb. one 1 GiB file" big 0.9 "" 1 openssl md5 "$scratch/big/random.bin"
+    fi
+  fi
+fi
+
+python3 - "$results" "$runs" <<'PY'
+import os, platform, sys
 
 def cpu():
     with open("/proc/cpuinfo") as info:
@@ -273,33 +372,37 @@ def cpu():
     return platform.processor() or "unknown CPU"
 
 def verdict(ratio, target, at_most=True):
-    return "PASS" if (ratio <= target if at_most else ratio >= target) else "MISS"
+    if not target:
+        return ""
+    return "PASS" if (ratio <= float(target) if at_most else ratio >= float(target)) else "MISS"
 
+rows = [line.rstrip("\n").split("\t") for line in open(sys.argv[1])]
 print(f"Hashwick against peers, {platform.node()}, {cpu()}, {os.cpu_count()} CPUs, "
-      f"medians of $runs runs in turns, page cache warm")
+      f"medians of {sys.argv[2]} runs in turns")
 print()
-row = "{:<40} {:>10} {:>28} {:>7} {:>8} {:>5}"
+row = "{:<40} {:>10} {:>30} {:>7} {:>8} {:>5}"
 print(row.format("measure", "ours", "peer", "ratio", "target", ""))
-print(row.format("-" * 40, "-" * 10, "-" * 28, "-" * 7, "-" * 8, "-" * 5))
-r = $lanes_mbs / $single_mbs
-print(row.format("e. 8 x 16 KiB, one core (MB/s)", f"{$lanes_mbs / 1e6:.0f} AVX2",
-                 f"{$single_mbs / 1e6:.0f} one-stream engine", f"{r:.2f}", ">= 3", verdict(r, 3, False)))
-for name, ours, peer, peer_name, target in (
-        ("t. 100,000 files, 0-20 KB (s)", $tree_s, $tree_peer_s, "rhash -r --md5", 0.5),
-        ("s. 64 files of 16 MiB (s)", $sixtyfour_s, $sixtyfour_peer_s, "rhash -r --md5", 0.4),
-        ("b. one 1 GiB file (s)", $big_s, $big_peer_s, "openssl md5", 1.0),
-        ("w. window, 100,000 files (s)", $window_s, $console_s, "the console run", 1.05),
-        ("n. notifications, 100,000 files (s)", $program_s, $walk_tool_s, "hashwick-walk --list", 1.03)):
-    r = ours / peer
-    print(row.format(name, f"{ours:.3f}", f"{peer:.3f} {peer_name}", f"{r:.3f}",
-                     f"<= {target}", verdict(r, target)))
-print()
-mem = "{:<40} {:>14} {:>16} {:>8} {:>5}"
-print(mem.format("m. peak memory", "bytes", "over empty run", "per file", ""))
-print(mem.format("   empty folder", $empty_peak, "", "", ""))
-for name, peak, files in (("   100,000 files", $tree_peak, 100000),
-                          ("   1,000,000 empty files", $million_peak, 1000000)):
-    per_file = (peak - $empty_peak) / files
-    print(mem.format(name, peak, peak - $empty_peak, f"{per_file:.0f}",
-                     verdict(per_file, 350)))
+print(row.format("-" * 40, "-" * 10, "-" * 30, "-" * 7, "-" * 8, "-" * 5))
+for kind, name, ours, peer, peer_name, target in rows:
+    if kind == "engine":
+        r = float(ours) / float(peer)
+        print(row.format(name, f"{float(ours) / 1e6:.0f} AVX2",
+                         f"{float(peer) / 1e6:.0f} {peer_name}", f"{r:.2f}", f">= {target}",
+                         verdict(r, target, False)))
+    elif kind == "time":
+        r = float(ours) / float(peer)
+        print(row.format(name, f"{float(ours):.3f}", f"{float(peer):.3f} {peer_name}", f"{r:.3f}",
+                         f"<= {target}" if target else "", verdict(r, target)))
+memory = [r for r in rows if r[0] == "memory"]
+if memory:
+    print()
+    mem = "{:<40} {:>14} {:>16} {:>8} {:>5}"
+    print(mem.format("m. peak memory", "bytes", "over empty run", "per file", ""))
+    for _, name, peak, empty, files, target in memory:
+        if not files:
+            print(mem.format(name, peak, "", "", ""))
+            continue
+        per_file = (int(peak) - int(empty)) / int(files)
+        print(mem.format(name, peak, int(peak) - int(empty), f"{per_file:.0f}",
+                         verdict(per_file, target)))
 PY

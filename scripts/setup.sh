@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(cmake g++ make googletest libgtest-dev libbenchmark-dev qt6-base-dev
-          qt6-translations-l10n fonts-noto-cjk util-linux coreutils squashfs-tools)
+          qt6-translations-l10n fonts-noto-cjk util-linux coreutils squashfs-tools liburing-dev)
 # The Windows build: the cross compiler, Wine (64-bit only: "wine" is the command, "wine64" the
 # loader, so no 32-bit architecture is needed) and a display for the window tests.
 packages+=(g++-mingw-w64-x86-64-posix wine wine64 xvfb xauth)

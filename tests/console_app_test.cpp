@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <thread>
 
 #include "support/processes.h"
 #include "support/scratch_folder.h"
@@ -41,6 +43,129 @@ TEST(ConsoleProgram, WritesTheListAndExitsZero) {
             << list;
         EXPECT_EQ(std::count(list.begin(), list.end(), '\n'), 7);
     }
+}
+
+// The list holds a path past the 4,096 bytes of one system call as it holds any other.
+TEST(ConsoleProgram, ListsPathsOfAnyLengthInFull) {
+    ScratchFolder folder;
+    ScratchFolder workingDirectory;
+    std::string relative = "docs";
+    for (int level = 0; level < 50; ++level)
+        relative += "/" + std::string(99, 'n');
+    folder.WriteFileAtAnyDepth(relative + "/a.txt", "abc");
+    const CommandResult result = Hashwick(workingDirectory, {folder.Path("docs")});
+    EXPECT_EQ(result.exitStatus, 0);
+    EXPECT_EQ(result.errors, "");
+    const std::string list = workingDirectory.ReadFile("Hashwick_docs.txt");
+    EXPECT_TRUE(list.starts_with(
+        Lines({"# " + folder.Path("docs") + "(1)", kDoubleRule,
+               folder.Path(relative) + "/a.txt\t" + "900150983cd24fb0d6963f7d28e17f72", kRule})))
+        << list;
+}
+
+// The list without its last two lines, the walk's and the hashing's times.
+std::string WithoutTimes(const std::string& list) {
+    std::size_t end = list.size();
+    for (int line = 0; line < 3 && end > 0; ++line)
+        end = list.rfind('\n', end - 1);
+    return list.substr(0, end + 1);
+}
+
+// Reading through the system's ring, on reading threads, and one file at a time: the same list,
+// byte for byte, for files of every size, one that cannot be opened, and a FIFO.
+TEST(ConsoleProgram, EveryWayOfReadingGivesTheSameList) {
+    ScratchFolder folder;
+    ScratchFolder workingDirectory;
+    for (int i = 0; i < 200; ++i)
+        folder.WriteFile("docs/d" + std::to_string(i % 7) + "/f" + std::to_string(i),
+                         std::string(static_cast<std::size_t>(i * 97), static_cast<char>(i)));
+    folder.WriteFile("docs/empty", "");
+    folder.WriteFile("docs/large", std::string((std::size_t{5} << 20) + 3, 'x'));
+    folder.MakeSparse("docs/sparse", std::uint64_t{3} << 20);
+    folder.WriteFile("docs/locked", "x");
+    folder.SetMode("docs/locked", 0);
+    folder.MakeFifo("docs/fifo");
+    // The locked file is locked to an unprivileged user, who runs a copy of the program: the
+    // build's folder may be closed to them.
+    ScratchFolder programs;
+    std::filesystem::copy_file(HASHWICK_BINARY, programs.Path("hashwick"));
+    workingDirectory.SetMode("", 0777);
+    const std::string root = folder.Path("docs");
+    std::vector<std::string> lists;
+    for (const char* reading :
+         {"HASHWICK_THREADS=4", "HASHWICK_IO_URING=0", "HASHWICK_THREADS=1"}) {
+        const std::string list = RunUnprivileged([&] {
+            const CommandResult result =
+                RunCommand({"env", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY", reading,
+                            programs.Path("hashwick"), root},
+                           workingDirectory.Root());
+            return std::to_string(result.exitStatus) + result.errors +
+                   workingDirectory.ReadFile("Hashwick_docs.txt");
+        });
+        EXPECT_TRUE(list.starts_with("0# " + root + "(205)")) << reading << list;
+        for (const char* unread : {"/fifo\r\n", "/locked\r\n"})
+            EXPECT_NE(list.find("\n# " + root + unread), std::string::npos) << reading << list;
+        lists.push_back(WithoutTimes(list));
+    }
+    EXPECT_EQ(lists[0], lists[1]);
+    EXPECT_EQ(lists[0], lists[2]);
+}
+
+// Few descriptors are no property of the files: each is read once others are closed, and the
+// list is whole; where even the list cannot be written for want of them, that is what is said.
+TEST(ConsoleProgram, FewFileDescriptorsLeaveNoFileUnread) {
+    ScratchFolder folder;
+    ScratchFolder workingDirectory;
+    for (int i = 0; i < 300; ++i)
+        folder.WriteFile("docs/f" + std::to_string(i), std::to_string(i));
+    for (const char* limit : {"--nofile=10:10", "--nofile=16:16", "--nofile=64:64"}) {
+        for (const char* reading : {"HASHWICK_IO_URING=1", "HASHWICK_IO_URING=0"}) {
+            const CommandResult result =
+                Hashwick(workingDirectory, {folder.Path("docs")},
+                         {reading, "HASHWICK_THREADS=4", "prlimit", limit});
+            EXPECT_EQ(result.exitStatus, 0) << limit << reading << result.errors;
+            const std::string list = workingDirectory.ReadFile("Hashwick_docs.txt");
+            EXPECT_EQ(std::count(list.begin(), list.end(), '\t'), 300) << limit << reading;
+            EXPECT_EQ(list.find(kFailureTitle), std::string::npos) << limit << reading;
+        }
+    }
+    // Not under the sanitizers: UBSan tries each pointer whose type it checks by writing through
+    // a pipe of its own, and with no descriptor left for one reports the creation of every thread.
+#ifndef __SANITIZE_ADDRESS__
+    const CommandResult result =
+        Hashwick(workingDirectory, {folder.Path("docs")}, {"prlimit", "--nofile=5:5"});
+    EXPECT_EQ(result.exitStatus, 1);
+    EXPECT_EQ(result.errors,
+              "Hashwick: リストファイルを書き込めませんでした。\nHashwick_docs.txt\n"
+              "開いているファイルが多すぎるため、コードページ932の変換表を読み込めません。\n");
+#endif
+}
+
+// A thread count that is none, or out of range, is said on stderr with the count used.
+TEST(ConsoleProgram, AThreadCountThatIsNoneIsSaid) {
+    ScratchFolder folder;
+    ScratchFolder workingDirectory;
+    folder.WriteFile("docs/a.txt", "abc");
+    const std::string processors =
+        std::to_string(std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1, 16));
+    for (const auto& [asked, used] :
+         std::vector<std::pair<std::string, std::string>>{{"0", processors},
+                                                          {"-1", processors},
+                                                          {"abc", processors},
+                                                          {"4x", processors},
+                                                          {"", processors},
+                                                          {"17", "16"},
+                                                          {"99999999999", "16"}}) {
+        const CommandResult result =
+            Hashwick(workingDirectory, {folder.Path("docs")}, {"HASHWICK_THREADS=" + asked});
+        EXPECT_EQ(result.exitStatus, 0) << asked;
+        EXPECT_EQ(result.errors, "Hashwick: HASHWICK_THREADS=" + asked +
+                                     " は1から16までの数ではありません。" + used +
+                                     "スレッドで動きます。\n");
+    }
+    const CommandResult result =
+        Hashwick(workingDirectory, {folder.Path("docs")}, {"HASHWICK_THREADS=16"});
+    EXPECT_EQ(result.errors, "");
 }
 
 TEST(ConsoleProgram, ReportsOnStderrWithAStatusThatTellsWhy) {

@@ -5,6 +5,7 @@
 #endif
 
 #include <atomic>
+#include <chrono>
 #include <deque>
 #include <filesystem>
 #include <fstream>
@@ -132,6 +133,42 @@ TEST_F(HashingRun, HashesInFolderOrderFilesByPathAndKeepsTheRootAsGiven) {
                                  doubled + u"sub" + kPathSeparator + u"inner", doubled + u"top"}));
 }
 
+#ifndef _WIN32
+// Paths past the 4,096 bytes that one system call takes: every file below the folder is reached,
+// under its full path, at 4,000 and 5,000 bytes as at 2,100 levels.
+TEST_F(HashingRun, FilesAtAnyDepthAreDigestedUnderTheirFullPaths) {
+    ScratchFolder folder;
+    const std::string name(99, 'n');
+    std::string relative = "deep";
+    std::vector<std::u16string> files;
+    for (int level = 1; level <= 50; ++level) {
+        relative += "/" + name;
+        if (level == 40 || level == 50) {
+            const std::string file = relative + "/f" + std::to_string(level);
+            folder.WriteFileAtAnyDepth(file, "abc");
+            files.push_back(folder.Wide(file));
+        }
+    }
+    EXPECT_GT(files.back().size(), 5000u);
+    EXPECT_EQ(Run(folder.Wide("deep")), kWorkerRanToEnd);
+    EXPECT_EQ(Notifications(), "S2 P0 P1 P2 ");
+    EXPECT_EQ(DigestPaths(), files);
+    EXPECT_EQ(digests_.rbegin()->second, u"900150983cd24fb0d6963f7d28e17f72");
+    EXPECT_TRUE(job_.failures.empty());
+
+    relative = "chain";
+    for (int level = 1; level <= 2100; ++level) {
+        relative += "/d";
+        if (level % 700 == 0)
+            folder.WriteFileAtAnyDepth(relative + "/f", "");
+    }
+    EXPECT_EQ(Run(folder.Wide("chain")), kWorkerRanToEnd);
+    EXPECT_EQ(digests_.size(), 3u);
+    EXPECT_TRUE(job_.failures.empty());
+    Notifications();
+}
+#endif
+
 // Stops the pass from inside the progress callback once the count reaches stopAt: the stop comes
 // after the check before the next file, so it is seen while that file is read.
 std::atomic<int> stopAt{-1};
@@ -189,6 +226,38 @@ TEST_F(HashingRun, AStopReportsTheTotalThenWhatWasProcessed) {
     folder.WriteFile("z/large", "5");
     EXPECT_EQ(Run(folder.Wide()), kWorkerRanToEnd) << "a new run forgets earlier requests";
     EXPECT_EQ(Notifications(), "S5 P0 P1 P2 P3 P4 P5 ");
+}
+
+// Many large files in flight at once: a stop ends the run at once, not after the reads under way
+// or the rest of any file.
+std::atomic<bool> passBegun{false};
+void PostAndNoteTheBeginning(std::int32_t count) {
+    passBegun = true;
+    PostProgress(count);
+}
+
+TEST_F(HashingRun, AStopIsSeenAtOnceWithManyReadsInFlight) {
+    ScratchFolder folder;
+    for (int i = 0; i < 64; ++i)
+        folder.MakeSparse("f" + std::to_string(i), std::uint64_t{1} << 32);
+    passBegun = false;
+    std::chrono::steady_clock::time_point stopped;
+    std::thread stopper([&] {
+        while (!passBegun)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        stopped = std::chrono::steady_clock::now();
+        job_.stopHashing = true;
+    });
+    EXPECT_EQ(Run(folder.Wide(), PostAndNoteTheBeginning), kWorkerHashingStopped);
+    const auto ended = std::chrono::steady_clock::now();
+    stopper.join();
+    // Reading and digesting the 256 GiB would take many minutes; a second allows for a machine
+    // that is busy with other work.
+    EXPECT_LT(ended - stopped, std::chrono::seconds(1));
+    EXPECT_TRUE(digests_.empty());
+    EXPECT_TRUE(job_.failures.empty());
+    EXPECT_EQ(Notifications(), "S64 P0 P64 P0 ");
 }
 
 // A stop requested after the run's worker was created stops that run, also at the two moments

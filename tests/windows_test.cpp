@@ -7,6 +7,7 @@
 
 #include "digest/worker.h"
 #include "platform/path_text.h"
+#include "platform/windows_file_queries.h"
 #include "report/list_writer.h"
 #include "support/code_page.h"
 #include "support/processes.h"
@@ -32,8 +33,7 @@ std::string ListOf(const std::u16string& root, const ScratchFolder& output) {
 }
 
 // A file that another handle holds without sharing is listed as not read. A path past MAX_PATH
-// is walked and hashed under Wine, which has no such limit; Windows without long paths enabled
-// stops listing at the folder where the limit is passed.
+// is walked and hashed, handed to the system in the "\\?\" form, and listed without it.
 TEST(WindowsRun, ListsALockedFileAsNotReadAndWalksPastMaxPath) {
     ScratchFolder folder;
     ScratchFolder output;
@@ -120,6 +120,16 @@ TEST(WindowsProgram, WritesTheListOrSaysWhyWithTheStatusesOfLinux) {
     result = RunCommand({HASHWICK_BINARY, root + "\\a.txt"}, workingDirectory.Root());
     EXPECT_EQ(result.exitStatus, 2);
     EXPECT_EQ(result.errors, "Hashwick: 存在しないディレクトリが指定されています。\r\n");
+}
+
+// What the system is given for a path: a short one as it stands, a long one absolute, normalised
+// and in the "\\?\" form, on a drive as on a share.
+TEST(WindowsPaths, ALongPathGoesToTheSystemInItsLongForm) {
+    const std::u16string name(300, u'n');
+    EXPECT_EQ(windows::SystemPath(u"C:\\short\\x.txt"), u"C:\\short\\x.txt");
+    EXPECT_EQ(windows::SystemPath((u"C:\\a\\..\\b/" + name).c_str()), u"\\\\?\\C:\\b\\" + name);
+    EXPECT_EQ(windows::SystemPath((u"\\\\host\\share\\" + name).c_str()),
+              u"\\\\?\\UNC\\host\\share\\" + name);
 }
 
 }  // namespace

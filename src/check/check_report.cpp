@@ -28,7 +28,7 @@ void CheckReport::Section(FileClass fileClass) {
 ListFileResult CheckReport::Finish(std::span<const FileClass> classes, const ClassCounts& counts,
                                    std::u16string_view label, Tick start, Tick end) {
     if (!out_.Usable()) {
-        result_.reason = ListTextEncoder::kUnusableReason;
+        result_.reason = out_.UnusableReason();
         return result_;
     }
     out_.Line({kRule});

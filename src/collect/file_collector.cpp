@@ -93,6 +93,7 @@ bool FileCollector::WalkFolder(const std::u16string& path, DWORD attributes) {
         return false;
     }
     std::vector<std::u16string> children;
+    std::vector<DWORD> childAttributes;
     bool followLinksBelow = true;
     {
         const FindScope findScope(find);
@@ -104,14 +105,16 @@ bool FileCollector::WalkFolder(const std::u16string& path, DWORD attributes) {
         followLinksBelow = !IsKernelInterfaceFolder(find);
         descent_.push_back(identity);
         // All names first: the folder's enumeration is closed before the walk goes deeper, and
-        // the entries' attributes can be asked for together.
+        // the attributes the folder does not tell can be asked for together.
         do {
-            if (found.cFileName != u"." && found.cFileName != u"..")
+            if (found.cFileName != u"." && found.cFileName != u"..") {
                 children.push_back(path + kPathSeparator + found.cFileName);
+                childAttributes.push_back(found.dwFileAttributes);
+            }
         } while (FindNextFileW(find, &found));
     }
 
-    const std::vector<DWORD> childAttributes = AttributesOfAll(children);
+    AskUnknownAttributes(children, childAttributes);
     // This folder's files are recorded one after the other: each goes right behind the last.
     auto lastHere = collected.end();
     for (std::size_t i = 0; i < children.size() && !stopWalk; ++i) {
@@ -137,19 +140,24 @@ bool FileCollector::WalkFolder(const std::u16string& path, DWORD attributes) {
     return true;
 }
 
-std::vector<DWORD> FileCollector::AttributesOfAll(const std::vector<std::u16string>& paths) {
-    std::vector<DWORD> attributes(paths.size(), INVALID_FILE_ATTRIBUTES);
-    // Each thread takes a stretch of the paths; a stop leaves the rest unasked. The threads only
+void FileCollector::AskUnknownAttributes(const std::vector<std::u16string>& paths,
+                                         std::vector<DWORD>& attributes) {
+    std::vector<std::size_t> unknown;
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        if (attributes[i] == INVALID_FILE_ATTRIBUTES)
+            unknown.push_back(i);
+    }
+    // Each thread takes a stretch of the unknown; a stop leaves the rest unasked. The threads only
     // ask: what the walk keeps is made by its own thread, whose memory it stays in.
     const auto ask = [&](std::size_t begin, std::size_t end) {
         for (std::size_t i = begin; i < end && !stopWalk; ++i)
-            attributes[i] = GetFileAttributesW(paths[i].c_str());
+            attributes[unknown[i]] = GetFileAttributesW(paths[unknown[i]].c_str());
     };
     // Starting a thread pays for itself only over a good number of queries.
     constexpr std::size_t kPathsWorthAThread = 64;
     const std::size_t parts =
-        paths.size() >= kPathsWorthAThread ? static_cast<std::size_t>(std::max(threads, 1)) : 1;
-    const auto bound = [&](std::size_t part) { return paths.size() * part / parts; };
+        unknown.size() >= kPathsWorthAThread ? static_cast<std::size_t>(std::max(threads, 1)) : 1;
+    const auto bound = [&](std::size_t part) { return unknown.size() * part / parts; };
     std::vector<std::jthread> helpers;
     for (std::size_t part = 1; part < parts; ++part) {
         try {
@@ -160,6 +168,4 @@ std::vector<DWORD> FileCollector::AttributesOfAll(const std::vector<std::u16stri
         }
     }
     ask(0, bound(1));
-    helpers.clear();
-    return attributes;
 }

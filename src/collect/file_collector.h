@@ -43,8 +43,8 @@ struct FileCollector {
     // order the walk met them: nothing below them is recorded.
     std::vector<std::pair<std::u16string, DWORD>> unlisted;
     int mode = FilesOnly;
-    // Threads that ask for the attributes of a large folder's entries together. The walk's
-    // order and its table are those of one thread.
+    // Threads that ask together for the attributes that a large folder's entries do not tell
+    // (links). The walk's order and its table are those of one thread.
     int threads = 1;
     // Set from another thread to stop the walk. The walk never clears it: whoever starts a walk
     // clears it beforehand, so a request made at any moment after that stops the walk.
@@ -61,8 +61,10 @@ struct FileCollector {
   private:
     // The entries of the folder the path names, once classified (a folder, then its entries).
     bool WalkFolder(const std::u16string& path, DWORD attributes);
-    // The attributes of each path, in order, asked on several threads when there are many.
-    std::vector<DWORD> AttributesOfAll(const std::vector<std::u16string>& paths);
+    // Asks for the attributes of each path whose folder did not tell them (those still
+    // INVALID_FILE_ATTRIBUTES), on several threads when there are many.
+    void AskUnknownAttributes(const std::vector<std::u16string>& paths,
+                              std::vector<DWORD>& attributes);
 
     // The folders that hold the root, then those whose enumerations are open, outermost first. A
     // folder reached again through a link while it is open is not descended into: its walk would

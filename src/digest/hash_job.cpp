@@ -30,10 +30,12 @@ void HashJob::RunHashingPass() {
     CollectedTable& collected = collector->collected;
     const std::size_t total = collected.size();
     const int threads = HashingThreadCount();
-    ReadAhead files(stopHashing, threads > 1 && total > 1 ? threads : 0);
+    ReadAhead files(stopHashing, threads > 1 ? threads : 0, ReadPolicy{});
     // Entries are taken from the table a window ahead of the filing, each as its full path, so
-    // that the memory an entry frees serves the digests filed soon after.
-    constexpr std::size_t kWindow = 4096;
+    // that the memory an entry frees serves the digests filed soon after. The window is wider
+    // than what the reading may hold ahead, and no wider: each file held costs memory.
+    constexpr std::size_t kWindow = 1024;
+    static_assert(kWindow > 2 * ReadPolicy{}.mostFilesAhead);
     for (;;) {
         while (!collected.empty() && files.Held() < kWindow) {
             std::u16string path = TakeOldest(collected);

@@ -1,7 +1,7 @@
 #include "digest/lane_hasher.h"
 
 #include <algorithm>
-#include <cstring>
+#include <cstdint>
 
 namespace {
 
@@ -11,23 +11,28 @@ constexpr int kFilesWorthTheLanes = 3;
 
 constexpr std::size_t kBlock = 64;
 
+// The lanes take whole blocks only: a context that holds part of a block goes on alone.
+bool HoldsWholeBlocks(const Md5Context& context) {
+    return (context.bitCountLow & (kBlock * 8 - 1)) == 0;
+}
+
 }  // namespace
 
-LaneHasher::LaneHasher(Md5LaneEngine engine, const std::atomic<bool>& stopRequest, Settler settle)
+LaneHasher::LaneHasher(Md5LaneEngine engine, const std::atomic<bool>& stopRequest, Fetcher fetch,
+                       Settler settle)
     : engine_(engine),
       engineLanes_(std::min(Md5LaneCount(engine), kMostLanes)),
       stopRequest_(stopRequest),
-      settle_(std::move(settle)),
-      memory_(std::make_unique_for_overwrite<std::uint8_t[]>(
-          kPieceSize * static_cast<std::size_t>(engineLanes_))) {
-    for (int i = 0; i < engineLanes_; ++i)
-        lanes_[i].buffer = memory_.get() + kPieceSize * static_cast<std::size_t>(i);
-}
+      fetch_(std::move(fetch)),
+      settle_(std::move(settle)) {}
 
 LaneHasher::~LaneHasher() {
     for (Lane& lane : lanes_) {
-        if (lane.item != nullptr)
-            Settle(lane, PassItem::kUnfinished);
+        if (lane.item != nullptr) {
+            PassItem& item = *lane.item;
+            Free(lane);
+            settle_(item, PassItem::kUnfinished);
+        }
     }
 }
 
@@ -36,53 +41,52 @@ void LaneHasher::Begin(PassItem& item) {
                                [](const Lane& each) { return each.item == nullptr; });
     lane.item = &item;
     ++busy_;
-    // The walk found a regular file at each path it did not mark unopenable.
-    lane.file.emplace(item.path, InputFileStream::TypeCheck::AfterOpen);
-    if (lane.file->fail()) {
-        Settle(lane, PassItem::kFailed);
-        return;
+    if (!item.contextStarted) {
+        Md5Init(item.context);
+        item.contextStarted = true;
     }
-    Md5Init(lane.context);
-    lane.begin = 0;
-    lane.end = 0;
 }
 
-void LaneHasher::Settle(Lane& lane, PassItem::Outcome outcome) {
-    PassItem& item = *lane.item;
+void LaneHasher::Free(Lane& lane) {
     lane.item = nullptr;
-    lane.file.reset();
+    lane.piece = Piece{};
+    lane.offset = 0;
     --busy_;
-    settle_(item, outcome);
 }
 
 bool LaneHasher::Fill(Lane& lane) {
-    for (;;) {
-        const std::size_t held = lane.end - lane.begin;
-        if (held >= kBlock)
-            return true;
-        if (lane.file->eof()) {
-            Md5Update(lane.context, lane.buffer + lane.begin, static_cast<std::int32_t>(held));
-            Md5Final(lane.context, lane.item->digest.data());
-            Settle(lane, PassItem::kDigested);
-            return false;
+    while (lane.offset == lane.piece.size) {
+        PassItem& item = *lane.item;
+        const Fetched fetched = fetch_(item, lane.piece);
+        lane.offset = 0;
+        switch (fetched) {
+            case Fetched::kPiece:
+                continue;
+            case Fetched::kEnded:
+                Md5Final(item.context, item.digest.data());
+                Free(lane);
+                settle_(item, PassItem::kDigested);
+                return false;
+            case Fetched::kFailed:
+                Free(lane);
+                settle_(item, PassItem::kFailed);
+                return false;
+            case Fetched::kNotYet:
+                Free(lane);
+                return false;
         }
-        std::memmove(lane.buffer, lane.buffer + lane.begin, held);
-        lane.begin = 0;
-        lane.end = held;
-        const std::size_t got = lane.file->ReadSome(lane.buffer + held, kPieceSize - held);
-        if (got == 0 && lane.file->bad()) {
-            Settle(lane, PassItem::kFailed);
-            return false;
-        }
-        lane.end += got;
     }
+    return true;
 }
 
 void LaneHasher::Step() {
     if (stopRequest_.load(std::memory_order_relaxed)) {
         for (int i = 0; i < engineLanes_; ++i) {
-            if (lanes_[i].item != nullptr)
-                Settle(lanes_[i], PassItem::kUnfinished);
+            if (lanes_[i].item != nullptr) {
+                PassItem& item = *lanes_[i].item;
+                Free(lanes_[i]);
+                settle_(item, PassItem::kUnfinished);
+            }
         }
         return;
     }
@@ -92,24 +96,33 @@ void LaneHasher::Step() {
         if (lanes_[i].item != nullptr && Fill(lanes_[i]))
             active[count++] = &lanes_[i];
     }
-    if (count >= kFilesWorthTheLanes) {
+    const auto held = [](const Lane& lane) { return lane.piece.size - lane.offset; };
+    Lane* wide[kMostLanes];
+    int widths = 0;
+    for (int i = 0; i < count; ++i) {
+        if (held(*active[i]) >= kBlock && HoldsWholeBlocks(active[i]->item->context))
+            wide[widths++] = active[i];
+    }
+    if (widths >= kFilesWorthTheLanes) {
         std::size_t blocks = SIZE_MAX;
         Md5Context* contexts[kMostLanes];
         const std::uint8_t* data[kMostLanes];
-        for (int i = 0; i < count; ++i) {
-            blocks = std::min(blocks, (active[i]->end - active[i]->begin) / kBlock);
-            contexts[i] = &active[i]->context;
-            data[i] = active[i]->buffer + active[i]->begin;
+        for (int i = 0; i < widths; ++i) {
+            blocks = std::min(blocks, held(*wide[i]) / kBlock);
+            contexts[i] = &wide[i]->item->context;
+            data[i] = wide[i]->piece.bytes.get() + wide[i]->offset;
         }
-        Md5UpdateLanes(engine_, contexts, data, blocks, count);
-        for (int i = 0; i < count; ++i)
-            active[i]->begin += blocks * kBlock;
-        return;
+        Md5UpdateLanes(engine_, contexts, data, blocks, widths);
+        for (int i = 0; i < widths; ++i)
+            wide[i]->offset += blocks * kBlock;
     }
+    // The lanes that did not go in step (all of them when too few could) go on alone.
     for (int i = 0; i < count; ++i) {
         Lane& lane = *active[i];
-        const std::size_t whole = (lane.end - lane.begin) / kBlock * kBlock;
-        Md5Update(lane.context, lane.buffer + lane.begin, static_cast<std::int32_t>(whole));
-        lane.begin += whole;
+        if (widths >= kFilesWorthTheLanes && std::find(wide, wide + widths, &lane) != wide + widths)
+            continue;
+        Md5Update(lane.item->context, lane.piece.bytes.get() + lane.offset,
+                  static_cast<std::int32_t>(held(lane)));
+        lane.offset = lane.piece.size;
     }
 }

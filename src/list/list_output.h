@@ -15,6 +15,7 @@ class ListOutput {
 
     // False when nothing can be converted, and so nothing written.
     bool Usable() const { return encoder_.Usable(); }
+    std::u16string_view UnusableReason() const { return encoder_.UnusableReason(); }
 
     // Adds to the line under way: text as the list converts it, bytes that are code page 932
     // already (a list's own) as they are.

@@ -12,6 +12,12 @@ class ListTextEncoder {
     // for the reason below.
     bool Usable() const { return encoder_.Usable(); }
     static constexpr std::u16string_view kUnusableReason = u"コードページ932に変換できません。";
+    // Why the encoder is unusable: the table missing, or no file descriptor left to load it.
+    std::u16string_view UnusableReason() const {
+        return encoder_.OutOfDescriptors()
+                   ? u"開いているファイルが多すぎるため、コードページ932の変換表を読み込めません。"
+                   : kUnusableReason;
+    }
 
     // Appends the text's bytes. A character outside the code page becomes one "?" per code point,
     // and so does each control character other than TAB: a line break in a file name would split

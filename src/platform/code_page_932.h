@@ -14,6 +14,9 @@ class CodePage932Encoder {
     CodePage932Encoder& operator=(const CodePage932Encoder&) = delete;
 
     bool Usable() const;
+    // Whether the encoder is unusable for want of file descriptors (loading the C library's
+    // table opens files), not for want of the table.
+    bool OutOfDescriptors() const;
 
     // Appends the text's bytes. A character the code page cannot represent (an emoji, Hangul, a
     // lone surrogate) becomes one "?" per code point, and the rest of the text still follows.
@@ -27,5 +30,6 @@ class CodePage932Encoder {
     bool usable_;  // whether the system has the code page's table
 #else
     void* converter_;
+    bool outOfDescriptors_;
 #endif
 };

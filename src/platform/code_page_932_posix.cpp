@@ -1,4 +1,6 @@
+#include <fcntl.h>
 #include <iconv.h>
+#include <unistd.h>
 
 #include <cerrno>
 
@@ -13,9 +15,22 @@ iconv_t Converter(void* handle) {
 
 void* const kNoConverter = reinterpret_cast<void*>(-1);
 
+// The C library says only that it cannot convert, whatever kept it from loading its table: a
+// descriptor asked for now tells whether none was left.
+bool NoDescriptorLeft() {
+    const int probe = open("/", O_PATH | O_CLOEXEC);
+    if (probe >= 0) {
+        close(probe);
+        return false;
+    }
+    return errno == EMFILE || errno == ENFILE;
+}
+
 }  // namespace
 
-CodePage932Encoder::CodePage932Encoder() : converter_(iconv_open("CP932", "UTF-16LE")) {}
+CodePage932Encoder::CodePage932Encoder()
+    : converter_(iconv_open("CP932", "UTF-16LE")),
+      outOfDescriptors_(!Usable() && NoDescriptorLeft()) {}
 
 CodePage932Encoder::~CodePage932Encoder() {
     if (Usable())
@@ -24,6 +39,10 @@ CodePage932Encoder::~CodePage932Encoder() {
 
 bool CodePage932Encoder::Usable() const {
     return converter_ != kNoConverter;
+}
+
+bool CodePage932Encoder::OutOfDescriptors() const {
+    return outOfDescriptors_;
 }
 
 void CodePage932Encoder::AppendConverted(std::string& out, std::u16string_view run) {

@@ -32,6 +32,10 @@ bool CodePage932Encoder::Usable() const {
     return usable_;
 }
 
+bool CodePage932Encoder::OutOfDescriptors() const {
+    return false;
+}
+
 void CodePage932Encoder::AppendConverted(std::string& out, std::u16string_view run) {
     // Most runs convert whole. The system writes its default character once per code unit, two
     // for a surrogate pair, so a run that needed it is done again a code point at a time.

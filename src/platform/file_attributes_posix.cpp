@@ -1,17 +1,18 @@
 #include <sys/stat.h>
 
+#include "platform/any_length_path_posix.h"
 #include "platform/file_attributes.h"
 #include "platform/path_text.h"
 
 DWORD GetFileAttributesW(LPCWSTR path) {
     const std::optional<std::string> native = WideToNative(path);
     struct stat status {};
-    if (!native || lstat(native->c_str(), &status) != 0)
+    if (!native || StatAnyLength(*native, status, false) != 0)
         return INVALID_FILE_ATTRIBUTES;
     // Most paths are no links, and for those the one query answers everything.
     DWORD link = 0;
     if (S_ISLNK(status.st_mode)) {
-        if (stat(native->c_str(), &status) != 0)
+        if (StatAnyLength(*native, status, true) != 0)
             return INVALID_FILE_ATTRIBUTES;
         link = FILE_ATTRIBUTE_REPARSE_POINT;
     }

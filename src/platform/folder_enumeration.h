@@ -10,6 +10,11 @@
 
 struct WIN32_FIND_DATAW {
     std::u16string cFileName;
+    // The entry's attributes as GetFileAttributesW gives them for its path, as far as the folder
+    // itself tells them; INVALID_FILE_ATTRIBUTES where only that query can (on Linux a symbolic
+    // link, whose target the folder does not describe, and the entries of a file system that
+    // gives no types).
+    DWORD dwFileAttributes = 0;
 };
 
 inline const HANDLE INVALID_HANDLE_VALUE = reinterpret_cast<HANDLE>(~std::uintptr_t{0});

@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <string_view>
 
+#include "platform/any_length_path_posix.h"
+#include "platform/file_attributes.h"
 #include "platform/folder_enumeration.h"
 #include "platform/kernel_file_systems.h"
 #include "platform/path_text.h"
@@ -28,12 +30,32 @@ HANDLE Failed(int code) {
     return INVALID_HANDLE_VALUE;
 }
 
+// What the entry's type in the folder says of it, as GetFileAttributesW would tell; a link, whose
+// target only a query can tell, and an entry of a file system that gives no types are left to
+// the query.
+DWORD AttributesOfType(unsigned char type) {
+    switch (type) {
+        case DT_DIR:
+            return FILE_ATTRIBUTE_DIRECTORY;
+        case DT_REG:
+            return FILE_ATTRIBUTE_NORMAL;
+        case DT_FIFO:
+        case DT_SOCK:
+        case DT_CHR:
+        case DT_BLK:
+            return FILE_ATTRIBUTE_DEVICE;
+        default:
+            return INVALID_FILE_ATTRIBUTES;
+    }
+}
+
 bool NextName(DIR* folder, WIN32_FIND_DATAW* findData) {
     errno = 0;
     const dirent* entry = readdir(folder);
     if (entry == nullptr)
         return false;
     findData->cFileName = NativeToWide(entry->d_name);
+    findData->dwFileAttributes = AttributesOfType(entry->d_type);
     return true;
 }
 
@@ -51,7 +73,7 @@ HANDLE FindFirstFileW(LPCWSTR pattern, WIN32_FIND_DATAW* findData) {
         return Failed(ENOENT);
 
     const int descriptor =
-        open(native->c_str(), O_RDONLY | O_DIRECTORY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+        OpenAnyLength(*native, O_RDONLY | O_DIRECTORY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (descriptor < 0)
         return Failed(errno);
     struct stat status {};
@@ -110,7 +132,7 @@ std::vector<FolderIdentity> GetEnclosingFolderIdentities(LPCWSTR folder) {
     // Climbing by ".." from the open folder follows the real parents, across mount points too;
     // a path-only access needs no permission to read the folders.
     constexpr int kPathOnly = O_PATH | O_DIRECTORY | O_CLOEXEC;
-    int current = open(native->empty() ? "." : native->c_str(), kPathOnly);
+    int current = OpenAnyLength(native->empty() ? "." : *native, kPathOnly);
     struct stat status {};
     if (current < 0 || fstat(current, &status) != 0) {
         if (current >= 0)

@@ -37,7 +37,8 @@ HANDLE FindFirstFileW(LPCWSTR pattern, WIN32_FIND_DATAW* findData) {
     }
     folder.remove_suffix(kEveryEntry.size());
     std::uint32_t error = 0;
-    void* const find = windows::FindFirst(pattern, findData->cFileName, error);
+    void* const find =
+        windows::FindFirst(pattern, findData->cFileName, findData->dwFileAttributes, error);
     if (find == nullptr) {
         lastError = error;
         return INVALID_HANDLE_VALUE;
@@ -53,8 +54,10 @@ HANDLE FindFirstFileW(LPCWSTR pattern, WIN32_FIND_DATAW* findData) {
 }
 
 BOOL FindNextFileW(HANDLE find, WIN32_FIND_DATAW* findData) {
-    return windows::FindNext(static_cast<FindState*>(find)->find, findData->cFileName) ? TRUE
-                                                                                       : FALSE;
+    return windows::FindNext(static_cast<FindState*>(find)->find, findData->cFileName,
+                             findData->dwFileAttributes)
+               ? TRUE
+               : FALSE;
 }
 
 BOOL FindClose(HANDLE find) {

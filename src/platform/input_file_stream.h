@@ -41,6 +41,11 @@ class InputFileStream {
     bool fail() const { return failed_ || bad_; }
     bool bad() const { return bad_; }
     bool eof() const { return eof_; }
+    // Whether the last ReadSome reached the end of the file: the next one gives nothing.
+    bool AtEnd() const { return eof_ || endSeen_; }
+    // Whether the open failed for want of descriptors (of the process or of the system), not for
+    // anything about the file: it may open once others have closed.
+    bool OutOfDescriptors() const { return outOfDescriptors_; }
 
   private:
     // Large enough that big files are read in few system calls, small enough to stay off mmap.
@@ -66,6 +71,7 @@ class InputFileStream {
     std::size_t end_ = 0;
     std::size_t lastCount_ = 0;
     bool failed_ = false;
+    bool outOfDescriptors_ = false;
     bool bad_ = false;
     bool eof_ = false;
 };

@@ -10,6 +10,7 @@
 #include <string>
 #include <unordered_map>
 
+#include "platform/any_length_path_posix.h"
 #include "platform/input_file_stream.h"
 #include "platform/kernel_file_systems.h"
 #include "platform/path_text.h"
@@ -22,8 +23,12 @@ bool IsKernelInterface(dev_t device, int descriptor, const std::string& path) {
     thread_local std::unordered_map<dev_t, bool> known;
     if (const auto found = known.find(device); found != known.end())
         return found->second;
+    const int asked = descriptor >= 0 ? descriptor : OpenAnyLength(path, O_PATH | O_CLOEXEC);
     struct statfs system {};
-    if ((descriptor >= 0 ? fstatfs(descriptor, &system) : statfs(path.c_str(), &system)) != 0)
+    const bool answered = asked >= 0 && fstatfs(asked, &system) == 0;
+    if (asked >= 0 && asked != descriptor)
+        close(asked);
+    if (!answered)
         return true;
     const bool kernel = IsKernelInterfaceFileSystem(static_cast<unsigned long>(system.f_type));
     known.emplace(device, kernel);
@@ -36,13 +41,13 @@ bool IsKernelInterface(dev_t device, int descriptor, const std::string& path) {
 int OpenRegularFile(const std::string& path, InputFileStream::TypeCheck check,
                     struct stat& status) {
     const bool before = check == InputFileStream::TypeCheck::BeforeAndAfterOpen;
-    if (before && (stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode) ||
+    if (before && (StatAnyLength(path, status, true) != 0 || !S_ISREG(status.st_mode) ||
                    IsKernelInterface(status.st_dev, -1, path))) {
         return -1;
     }
     const dev_t device = status.st_dev;
     const ino_t inode = status.st_ino;
-    const int descriptor = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    const int descriptor = OpenAnyLength(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (descriptor < 0)
         return -1;
     if (fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode) ||
@@ -59,10 +64,12 @@ int OpenRegularFile(const std::string& path, InputFileStream::TypeCheck check,
 InputFileStream::InputFileStream(std::u16string_view path, TypeCheck check) {
     const std::optional<std::string> native = WideToNative(path);
     struct stat status {};
+    errno = 0;
     if (native)
         descriptor_ = OpenRegularFile(*native, check, status);
     if (descriptor_ < 0) {
         failed_ = true;
+        outOfDescriptors_ = errno == EMFILE || errno == ENFILE;
         return;
     }
     sizeAtOpen_ = static_cast<std::uint64_t>(std::max<off_t>(status.st_size, 0));

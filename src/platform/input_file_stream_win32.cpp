@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/input_file_stream.h"
+#include "platform/windows_file_queries.h"
 
 namespace {
 
@@ -15,6 +16,7 @@ const wchar_t* Wide(std::u16string& path) {
 // deleting the file while it is read, as on Linux. What is opened must be a file on a disk: a
 // name such as CON or COM1 reaches a device, and one that is asked for first is never opened.
 HANDLE OpenRegularFile(std::u16string path, InputFileStream::TypeCheck check) {
+    path = windows::SystemPath(path.c_str());
     if (check == InputFileStream::TypeCheck::BeforeAndAfterOpen) {
         const DWORD attributes = GetFileAttributesW(Wide(path));
         if (attributes == INVALID_FILE_ATTRIBUTES ||
@@ -39,6 +41,9 @@ InputFileStream::InputFileStream(std::u16string_view path, TypeCheck check)
     LARGE_INTEGER size{};
     if (handle_ == INVALID_HANDLE_VALUE || GetFileSizeEx(handle_, &size) == 0) {
         failed_ = true;
+        const DWORD error = GetLastError();
+        outOfDescriptors_ =
+            error == ERROR_TOO_MANY_OPEN_FILES || error == ERROR_NO_SYSTEM_RESOURCES;
         return;
     }
     sizeAtOpen_ = static_cast<std::uint64_t>(std::max<LONGLONG>(size.QuadPart, 0));

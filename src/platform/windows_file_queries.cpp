@@ -26,28 +26,57 @@ HANDLE OpenFolder(const wchar_t* path) {
                        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
 }
 
+// Below this length every call takes a path as it stands; a folder's path must leave room for
+// a file name of 8.3 characters.
+constexpr std::size_t kLongPath = MAX_PATH - 12;
+
 }  // namespace
 
-std::uint32_t FileAttributes(const char16_t* path) {
-    return GetFileAttributesW(Wide(path));
+std::u16string SystemPath(const char16_t* path) {
+    const std::u16string_view given(path);
+    if (given.size() < kLongPath || given.starts_with(u"\\\\?\\") || given.starts_with(u"\\\\.\\"))
+        return std::u16string(given);
+    std::wstring full(given.size() + MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length =
+            GetFullPathNameW(Wide(path), static_cast<DWORD>(full.size()), full.data(), nullptr);
+        if (length == 0)
+            return std::u16string(given);
+        if (length < full.size()) {
+            full.resize(length);
+            break;
+        }
+        full.resize(length);
+    }
+    const std::u16string absolute(full.begin(), full.end());
+    if (absolute.starts_with(u"\\\\"))
+        return u"\\\\?\\UNC\\" + absolute.substr(2);
+    return u"\\\\?\\" + absolute;
 }
 
-void* FindFirst(const char16_t* pattern, std::u16string& name, std::uint32_t& error) {
+std::uint32_t FileAttributes(const char16_t* path) {
+    return GetFileAttributesW(Wide(SystemPath(path).c_str()));
+}
+
+void* FindFirst(const char16_t* pattern, std::u16string& name, std::uint32_t& attributes,
+                std::uint32_t& error) {
     WIN32_FIND_DATAW found{};
-    const HANDLE find = FindFirstFileW(Wide(pattern), &found);
+    const HANDLE find = FindFirstFileW(Wide(SystemPath(pattern).c_str()), &found);
     if (find == INVALID_HANDLE_VALUE) {
         error = GetLastError();
         return nullptr;
     }
     name.assign(reinterpret_cast<const char16_t*>(found.cFileName));
+    attributes = found.dwFileAttributes;
     return find;
 }
 
-bool FindNext(void* find, std::u16string& name) {
+bool FindNext(void* find, std::u16string& name, std::uint32_t& attributes) {
     WIN32_FIND_DATAW found{};
     if (FindNextFileW(find, &found) == 0)
         return false;
     name.assign(reinterpret_cast<const char16_t*>(found.cFileName));
+    attributes = found.dwFileAttributes;
     return true;
 }
 
@@ -56,7 +85,7 @@ void FindClose(void* find) {
 }
 
 std::optional<FileId> FolderId(const char16_t* path) {
-    const HANDLE folder = OpenFolder(Wide(path));
+    const HANDLE folder = OpenFolder(Wide(SystemPath(path).c_str()));
     if (folder == INVALID_HANDLE_VALUE)
         return std::nullopt;
     const std::optional<FileId> id = IdOf(folder);
@@ -66,7 +95,7 @@ std::optional<FileId> FolderId(const char16_t* path) {
 
 std::vector<FileId> EnclosingFolderIds(const char16_t* path) {
     std::vector<FileId> enclosing;
-    const HANDLE folder = OpenFolder(Wide(path));
+    const HANDLE folder = OpenFolder(Wide(SystemPath(path).c_str()));
     if (folder == INVALID_HANDLE_VALUE)
         return enclosing;
     std::wstring real(MAX_PATH, L'\0');

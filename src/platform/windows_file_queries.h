@@ -11,13 +11,19 @@
 
 namespace windows {
 
+// The path as the system is to be given it: a path too long for MAX_PATH in the "\\?\" form
+// (made absolute and normalised first, as that form is taken as it stands), any other unchanged.
+// The program shows and lists paths without the prefix.
+std::u16string SystemPath(const char16_t* path);
+
 // The attributes as the system keeps them, or 0xFFFFFFFF.
 std::uint32_t FileAttributes(const char16_t* path);
 
-// FindFirstFileW, FindNextFileW and FindClose on the names alone; a failure's error code is
-// given back for the calling thread.
-void* FindFirst(const char16_t* pattern, std::u16string& name, std::uint32_t& error);
-bool FindNext(void* find, std::u16string& name);
+// FindFirstFileW, FindNextFileW and FindClose: each entry's name and attributes; a failure's
+// error code is given back for the calling thread.
+void* FindFirst(const char16_t* pattern, std::u16string& name, std::uint32_t& attributes,
+                std::uint32_t& error);
+bool FindNext(void* find, std::u16string& name, std::uint32_t& attributes);
 void FindClose(void* find);
 
 // The volume's serial number and the file index of a folder, which name it however it is reached.

@@ -25,7 +25,7 @@ ListFileResult WriteDigestList(const std::u16string& root, std::int32_t collecte
                                         : folder + kPathSeparator + result.fileName);
     ListOutput out(file);
     if (!out.Usable()) {
-        result.reason = ListTextEncoder::kUnusableReason;
+        result.reason = out.UnusableReason();
         return result;
     }
 

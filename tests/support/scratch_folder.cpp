@@ -19,6 +19,7 @@ ScratchFolder::~ScratchFolder() {
         }
     }
     fs::remove_all(Native({}), ignored);
+    RemoveRemains();
 }
 
 std::string ScratchFolder::Path(std::string_view relative) const {

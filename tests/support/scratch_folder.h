@@ -31,6 +31,9 @@ class ScratchFolder {
     // Windows, without links, five empty folders per level side by side. Gives its path.
     std::string MakeSlowWalk(int levels) const;
 #ifndef _WIN32
+    // Writes a file at a path of any length, past the system's limit for one path too, making the
+    // folders on the way each relative to the one above it.
+    void WriteFileAtAnyDepth(std::string_view relative, std::string_view bytes) const;
     void MakeLink(std::string_view relative, const std::string& target) const;
     void MakeFifo(std::string_view relative) const;
     void SetMode(std::string_view relative, unsigned mode) const;
@@ -38,6 +41,8 @@ class ScratchFolder {
 
   private:
     std::filesystem::path Native(std::string_view relative) const;
+    // Removes what the removal by paths left: on Linux, folders deeper than a path can reach.
+    void RemoveRemains() const;
     void MakeParents(std::string_view relative) const;
 
     std::string root_;

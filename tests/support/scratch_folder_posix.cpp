@@ -1,3 +1,5 @@
+#include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -19,7 +21,59 @@ void Check(bool ok, const std::string& what) {
         throw std::runtime_error(what + ": " + std::strerror(errno));
 }
 
+// Empties the open folder, each entry removed relative to it, and closes it.
+void EmptyFolder(int folder) {
+    DIR* listing = fdopendir(folder);
+    if (listing == nullptr) {
+        close(folder);
+        return;
+    }
+    while (const dirent* entry = readdir(listing)) {
+        const std::string name = entry->d_name;
+        if (name == "." || name == "..")
+            continue;
+        if (unlinkat(folder, name.c_str(), 0) == 0)
+            continue;
+        const int below = openat(folder, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW);
+        if (below >= 0) {
+            EmptyFolder(below);
+            unlinkat(folder, name.c_str(), AT_REMOVEDIR);
+        }
+    }
+    closedir(listing);
+}
+
 }  // namespace
+
+void ScratchFolder::RemoveRemains() const {
+    const int folder = open(root_.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW);
+    if (folder < 0)
+        return;
+    EmptyFolder(folder);
+    rmdir(root_.c_str());
+}
+
+void ScratchFolder::WriteFileAtAnyDepth(std::string_view relative, std::string_view bytes) const {
+    int folder = open(root_.c_str(), O_RDONLY | O_DIRECTORY);
+    Check(folder >= 0, "open " + root_);
+    std::string_view rest = relative;
+    for (std::size_t slash; (slash = rest.find('/')) != std::string_view::npos;) {
+        const std::string name(rest.substr(0, slash));
+        rest.remove_prefix(slash + 1);
+        Check(mkdirat(folder, name.c_str(), 0755) == 0 || errno == EEXIST, "mkdirat " + name);
+        const int below = openat(folder, name.c_str(), O_RDONLY | O_DIRECTORY);
+        close(folder);
+        Check(below >= 0, "openat " + name);
+        folder = below;
+    }
+    const int file = openat(folder, std::string(rest).c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    close(folder);
+    Check(file >= 0, "openat " + std::string(rest));
+    const bool written =
+        write(file, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
+    close(file);
+    Check(written, "write " + std::string(rest));
+}
 
 ScratchFolder::ScratchFolder() {
     const char* base = std::getenv("TMPDIR");

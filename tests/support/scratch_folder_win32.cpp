@@ -34,3 +34,5 @@ std::string ScratchFolder::MakeSlowWalk(int levels) const {
     WriteFile("slow/bottom", "");
     return Path("slow");
 }
+
+void ScratchFolder::RemoveRemains() const {}

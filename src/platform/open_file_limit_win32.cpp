@@ -1,0 +1,3 @@
+#include "platform/open_file_limit.h"
+
+void RaiseOpenFileLimit() {}
