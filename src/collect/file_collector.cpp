@@ -61,7 +61,7 @@ void FileCollector::Collect(int collectMode) {
         WalkPath(root);
     }
     descent_.clear();
-    collectedCount = collected.size();
+    collectedCount = collected.size() - (mode == FilesOnly ? unlisted.size() : 0);
 }
 
 bool FileCollector::WalkPath(const std::u16string& path) {
@@ -90,6 +90,11 @@ bool FileCollector::WalkFolder(const std::u16string& path, DWORD attributes) {
     const HANDLE find = FindFirstFileW(pattern.c_str(), &found);
     if (find == INVALID_HANDLE_VALUE) {
         unlisted.emplace_back(path, GetLastError());
+        // The folder stands where its files would: the pass lists it as not read, never opened.
+        if (mode == FilesOnly) {
+            unopenable.insert(path + kPathSeparator);
+            collected.emplace(path, u"");
+        }
         return false;
     }
     std::vector<std::u16string> children;
@@ -118,14 +123,17 @@ bool FileCollector::WalkFolder(const std::u16string& path, DWORD attributes) {
     // This folder's files are recorded one after the other: each goes right behind the last.
     auto lastHere = collected.end();
     for (std::size_t i = 0; i < children.size() && !stopWalk; ++i) {
-        auto [folder, name] = Split(children[i], childAttributes[i]);
-        if (folder.empty() && name.empty())
-            continue;
+        // An entry of no kind the walk can tell (a dangling link, one whose attributes may not
+        // be read) is a file to the pass, which fails to open it and lists it as not read.
+        const DWORD childKind = childAttributes[i] == INVALID_FILE_ATTRIBUTES
+                                    ? FILE_ATTRIBUTE_NORMAL
+                                    : childAttributes[i];
+        auto [folder, name] = Split(children[i], childKind);
         if (name.empty()) {
             followLinks_ = followLinksBelow;
-            WalkFolder(children[i], childAttributes[i]);
+            WalkFolder(children[i], childKind);
         } else if (mode != FoldersOnly) {
-            if ((childAttributes[i] & FILE_ATTRIBUTE_DEVICE) != 0 || !followLinksBelow)
+            if ((childKind & FILE_ATTRIBUTE_DEVICE) != 0 || !followLinksBelow)
                 unopenable.insert(children[i]);
             lastHere = lastHere == collected.end()
                            ? collected.emplace(std::move(folder), std::move(name))
