@@ -67,6 +67,18 @@ bool IsLeadByte(unsigned char byte) {
     return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
 }
 
+// Whether the text's last character is the separator: a backslash byte that ends a text may be
+// the second byte of its last character.
+bool EndsWithSeparator(std::string_view text, char separator) {
+    std::size_t last = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        last = i;
+        if (IsLeadByte(static_cast<unsigned char>(text[i])))
+            ++i;
+    }
+    return !text.empty() && last == text.size() - 1 && text[last] == separator;
+}
+
 // Replaces the separator bytes of a code page 932 text. A backslash byte may also be the second
 // byte of a character ("表" is 0x95 0x5C), so the text is read character by character.
 void MapSeparators(char* text, std::size_t size, char from, char to) {
@@ -149,7 +161,7 @@ class ListParser {
         if (!Next() || !IsTiming(hashPrefix_))
             return Fail(kNoTiming);
 
-        const auto listed = static_cast<std::int64_t>(list_.files.size());
+        const auto listed = static_cast<std::int64_t>(list_.files.size() - folders_);
         list_.processed = list_.collected;
         if (Next()) {
             if (line_ != rule_)
@@ -239,23 +251,28 @@ class ListParser {
         return true;
     }
 
-    // A path is the root, a separator and at least one character more; every path of a list has
-    // the same separator.
+    // A path is the root, a separator and at least one character more, or, for a folder that
+    // could not be listed, ends in the separator; every path of a list has the same separator.
     bool Take(std::size_t start, std::size_t size, const std::optional<Digest>& digest) {
         const std::string_view path = std::string_view(list_.text).substr(start, size);
         const std::size_t rootSize = list_.rootSize;
-        if (path.size() <= rootSize + 1 || !path.starts_with(list_.Root()))
+        if (path.size() <= rootSize || !path.starts_with(list_.Root()))
             return false;
         const char separator = path[rootSize];
         if (separator_ == 0 && (separator == '/' || separator == '\\'))
             separator_ = separator;
         if (separator != separator_)
             return false;
+        const bool folder = !digest && EndsWithSeparator(path.substr(rootSize), separator_);
+        if (path.size() == rootSize + 1 && !folder)
+            return false;
+        folders_ += folder ? 1 : 0;
         list_.files.push_back({.pathStart = start,
                                .pathSize = static_cast<std::uint32_t>(size),
                                .line = lineNumber_,
                                .digest = digest.value_or(Digest{}),
-                               .digested = digest.has_value()});
+                               .digested = digest.has_value(),
+                               .folder = folder});
         return true;
     }
 
@@ -318,6 +335,7 @@ class ListParser {
     std::uint32_t lineNumber_ = 0;
     bool cutShort_ = false;
     char separator_ = 0;
+    std::size_t folders_ = 0;
     std::string doubleRule_, rule_, failureTitle_, walkPrefix_, hashPrefix_, seconds_;
     std::string summaryStart_, summaryOf_, summaryEnd_;
 };

@@ -25,6 +25,9 @@ struct ListedFile {
     std::uint32_t line = 0;  // counted from 1
     Digest digest{};
     bool digested = false;
+    // A line of that section that names a folder whose entries could not be listed: its path
+    // ends in the separator.
+    bool folder = false;
 };
 
 struct DigestList {
@@ -34,7 +37,8 @@ struct DigestList {
     std::size_t rootSize = 0;
     std::int64_t collected = 0;  // the count of the first line
     std::int64_t processed = 0;  // fewer than collected when the run was stopped
-    // The digest lines in their order, then the files without a digest in theirs.
+    // The digest lines in their order, then the files without a digest (and the folders that
+    // could not be listed) in theirs.
     std::vector<ListedFile> files;
     // Lines that end in LF alone: the list was edited where lines end that way.
     std::size_t lineFeedOnly = 0;
