@@ -288,6 +288,78 @@ TEST(Verify, FilesThatCannotBeReadNowAreNotMissing) {
             Counts({0, 1, 1, 3, 0, 1, 1, 1}));
 }
 
+// The list's bytes with the times of its two timing lines as 0.0.
+std::string TimesZeroed(std::string list) {
+    for (const std::string& label : {kWalk, kHash}) {
+        const std::size_t start = list.find("\r\n" + label) + 2 + label.size();
+        list.replace(start, list.find(kSeconds, start) - start, "0.0");
+    }
+    return list;
+}
+
+// As an unprivileged user: a folder of another user that cannot be listed and links that lead
+// nowhere are in the list's failure section, the folder as its path and the separator, and the
+// first line counts the files only. Checks find what the folder holds once it can be listed.
+TEST(Verify, WhatARunCouldNotSeeIsListedAndCheckedLater) {
+    ScratchFolder folder;
+    ScratchFolder work;
+    folder.WriteFile("d/a.txt", "a");
+    folder.WriteFile("d/closed/hidden", "b");
+    folder.SetMode("d/closed", 0700);
+    folder.MakeLink("d/links/dangling", "missing");
+    folder.MakeLink("d/loops/loop", "loop");
+    const std::string root = folder.Path("d");
+    work.SetMode("", 0777);
+    ScratchFolder programs;
+    programs.SetMode("", 0755);
+    std::filesystem::copy_file(HASHWICK_BINARY, programs.Path("hashwick"));
+    const auto unprivileged = [&](const std::vector<std::string>& arguments) {
+        return RunUnprivileged([&] {
+            return std::to_string(
+                Hashwick(work, arguments, {}, programs.Path("hashwick")).exitStatus);
+        });
+    };
+    ASSERT_EQ(unprivileged({root}), "0");
+    EXPECT_EQ(TimesZeroed(work.ReadFile("Hashwick_d.txt")),
+              Lines({"# " + root + "(3)", kDoubleRule, root + "/a.txt\t" + kA,
+                     kRule + kFailureTitle, "# " + root + "/closed/",
+                     "# " + root + "/links/dangling", "# " + root + "/loops/loop", kRule}) +
+                  Timing("0.0", "0.0"));
+
+    const std::string header =
+        Lines({"# リスト: Hashwick_d.txt", "# リストのルート: " + root + "(3)",
+               "# 照合したフォルダ: " + root});
+    const std::string links =
+        Lines({root + "/links/dangling\t読み取れません。", root + "/loops/loop\t読み取れません。"});
+    EXPECT_EQ(unprivileged({"--verify", "Hashwick_d.txt"}), "1");
+    EXPECT_EQ(
+        Report(work, "Hashwick_d_照合.txt"),
+        header +
+            Lines({"# 一覧できないフォルダ: " + root + "/closed 読み取りが許可されていません。",
+                   kDoubleRule, Section("前回も今回も読取不可"),
+                   root + "/closed/\tフォルダ " + root + "/closed を一覧できません。"}) +
+            links + Lines({Section("一致"), root + "/a.txt\t" + kA}) +
+            Counts({0, 0, 0, 0, 0, 0, 3, 1}));
+
+    // Root lists the folder: its file was there all along, not added.
+    EXPECT_EQ(Hashwick(work, {"--verify", "Hashwick_d.txt"}).exitStatus, 1);
+    EXPECT_EQ(Report(work, "Hashwick_d_照合.txt"),
+              header +
+                  Lines({kDoubleRule, Section("前回読取不可・今回読取可"), root + "/closed/",
+                         root + "/closed/hidden\t" + kB, Section("前回も今回も読取不可")}) +
+                  links + Lines({Section("一致"), root + "/a.txt\t" + kA}) +
+                  Counts({0, 0, 0, 0, 0, 2, 2, 1}));
+
+    std::filesystem::remove_all(folder.Path("d/closed"));
+    EXPECT_EQ(Hashwick(work, {"--verify", "Hashwick_d.txt"}).exitStatus, 1);
+    EXPECT_EQ(Report(work, "Hashwick_d_照合.txt"),
+              header +
+                  Lines({kDoubleRule, Section("欠落"), root + "/closed/\t読取不可",
+                         Section("前回も今回も読取不可")}) +
+                  links + Lines({Section("一致"), root + "/a.txt\t" + kA}) +
+                  Counts({0, 1, 0, 0, 0, 0, 2, 1}));
+}
+
 // A list edited where lines end in LF, one from a stopped run, and one that names a path twice
 // are checked for what they hold, and the report says what was odd about them.
 TEST(Verify, OddListsAreCheckedForWhatTheyHold) {

@@ -3,10 +3,17 @@
 #include <algorithm>
 #include <tuple>
 
+#include "check/listed_folder.h"
 #include "platform/path_text.h"
 
 FolderCheck::FolderCheck(const DigestList& list, std::u16string folder)
-    : list_(list), index_(list), folder_(std::move(folder)), present_(list.files.size()) {}
+    : list_(list), index_(list), folder_(std::move(folder)), present_(list.files.size()) {
+    for (std::uint32_t file = 0; file < list.files.size(); ++file) {
+        if (list.files[file].folder)
+            listedFolders_.emplace_back(list.Key(list.files[file]), file);
+    }
+    std::sort(listedFolders_.begin(), listedFolders_.end());
+}
 
 std::string_view FolderCheck::KeyOf(std::u16string_view path) {
     key_.clear();
@@ -29,6 +36,12 @@ void FolderCheck::TakeUnlisted(CollectedTable& collected) {
     std::u16string folder;
     std::string folderKey;
     for (auto entry = collected.begin(); entry != collected.end();) {
+        // A folder that cannot be listed now stands in the table in its files' place; the
+        // collector's own record of it is what counts.
+        if (entry->second.empty()) {
+            entry = collected.erase(entry);
+            continue;
+        }
         if (folderKey.empty() || entry->first != folder) {
             folder = entry->first;
             folderKey = KeyOf(folder);
@@ -37,13 +50,15 @@ void FolderCheck::TakeUnlisted(CollectedTable& collected) {
         key_ = folderKey;
         encoder_.Append(key_, entry->second);
         const auto [first, last] = index_.Find(key_);
-        if (first == last) {
+        if (first != last) {
+            present_[first] = static_cast<std::uint8_t>(std::min(present_[first] + 1, 2));
+            ++entry;
+        } else if (ListedFolderAbove(key_) != kNone) {
+            ++entry;  // hashed: the list could not see it
+        } else {
             added_.push_back(entry->first + kPathSeparator + entry->second);
             entry = collected.erase(entry);
-            continue;
         }
-        present_[first] = static_cast<std::uint8_t>(std::min(present_[first] + 1, 2));
-        ++entry;
     }
     std::sort(added_.begin(), added_.end());
     counts_[kAdded] = added_.size();
@@ -54,9 +69,13 @@ bool FolderCheck::IsAmbiguous(std::size_t first, std::size_t last) const {
 }
 
 void FolderCheck::Record(const std::u16string& path, Found found, const Digest& now) {
-    const auto [first, last] = FindAfterLast(KeyOf(path));
-    if (first == last)
+    const std::string_view key = KeyOf(path);
+    const auto [first, last] = FindAfterLast(key);
+    if (first == last) {
+        if (const std::uint32_t folder = ListedFolderAbove(key); folder != kNone)
+            belowListedFolders_.push_back({folder, path, found, now, kNowReadable});
         return;
+    }
     if (IsAmbiguous(first, last)) {
         ambiguous_.push_back({first, path, found, now});
         return;
@@ -79,7 +98,38 @@ std::uint32_t FolderCheck::UnlistedAbove(std::string_view key) const {
     return 0;
 }
 
+std::uint32_t FolderCheck::ListedFolderAbove(std::string_view key) const {
+    const auto separator = static_cast<char>(kPathSeparator);
+    if (listedFolders_.empty())
+        return kNone;
+    for (std::size_t end = key.find(separator); end != std::string_view::npos;
+         end = key.find(separator, end + 1)) {
+        const std::string_view folder = key.substr(0, end + 1);
+        const auto found = std::lower_bound(
+            listedFolders_.begin(), listedFolders_.end(), folder,
+            [](const auto& listed, std::string_view wanted) { return listed.first < wanted; });
+        if (found != listedFolders_.end() && found->first == folder)
+            return found->second;
+    }
+    return kNone;
+}
+
+FileClass FolderCheck::FolderClass(const ListedFile& folder, const Outcome& outcome) const {
+    if (outcome.unlisted != 0)
+        return kStillUnreadable;
+    const auto file = static_cast<std::uint32_t>(&folder - list_.files.data());
+    const auto below = std::lower_bound(
+        belowListedFolders_.begin(), belowListedFolders_.end(), file,
+        [](const BelowListedFolder& found, std::uint32_t wanted) { return found.folder < wanted; });
+    const bool filesFound = below != belowListedFolders_.end() && below->folder == file;
+    if (filesFound || FindListedFolderBelow(folder_, list_.Key(folder)))
+        return kNowReadable;
+    return kMissing;
+}
+
 FileClass FolderCheck::ClassOf(const ListedFile& file, const Outcome& outcome) const {
+    if (file.folder)
+        return FolderClass(file, outcome);
     switch (outcome.found) {
         case kDigested:
             if (!file.digested)
@@ -107,6 +157,14 @@ void FolderCheck::Settle(const FileCollector& collector, const DigestTable& dige
         return std::tie(a.group, a.path) < std::tie(b.group, b.path);
     });
     counts_[kAmbiguous] = ambiguous_.size();
+    std::sort(belowListedFolders_.begin(), belowListedFolders_.end(),
+              [](const auto& a, const auto& b) {
+                  return std::tie(a.folder, a.path) < std::tie(b.folder, b.path);
+              });
+    for (BelowListedFolder& file : belowListedFolders_) {
+        file.fileClass = file.found == kDigested ? kNowReadable : kStillUnreadable;
+        ++counts_[file.fileClass];
+    }
 
     unlisted_ = collector.unlisted;
     for (std::size_t i = 0; i < unlisted_.size(); ++i)

@@ -4,6 +4,13 @@
 // A file found now is matched by its key: its path below the folder, converted as the list's
 // writer converts it. Names that give the same bytes (a "?" in the list for each, "〜" and "～")
 // are matched only where that is certain; otherwise their files are ambiguous, never guessed.
+//
+// A folder that the list's run could not list (a line of the list's failure section that ends in
+// the separator) is taken as a folder that cannot be listed now is: the list knows nothing below
+// it, so the files found below it now are not added but hashed, and each is
+// 前回読取不可・今回読取可 (or 前回も今回も読取不可 when it cannot be read now). The folder's own
+// line is 前回も今回も読取不可 when it cannot be listed now either, 前回読取不可・今回読取可 when
+// it can, and 欠落 when it is gone.
 #pragma once
 
 #include <optional>
@@ -37,6 +44,15 @@ class FolderCheck {
         Digest now;
     };
 
+    // A file found now below a folder that the list's run could not list.
+    struct BelowListedFolder {
+        std::uint32_t folder;  // the folder's line among the list's files
+        std::u16string path;
+        Found found;
+        Digest now;
+        FileClass fileClass;
+    };
+
     FolderCheck(const DigestList& list, std::u16string folder);
 
     // After the walk: takes the files the list does not name out of the table. They are the
@@ -54,6 +70,8 @@ class FolderCheck {
     const std::vector<std::u16string>& Added() const { return added_; }
     // Sorted by group, then by path.
     const std::vector<AmbiguousFile>& Ambiguous() const { return ambiguous_; }
+    // Sorted by folder, then by path.
+    const std::vector<BelowListedFolder>& BelowListedFolders() const { return belowListedFolders_; }
     const std::vector<std::pair<std::u16string, DWORD>>& Unlisted() const { return unlisted_; }
     const ClassCounts& Counts() const { return counts_; }
 
@@ -66,7 +84,13 @@ class FolderCheck {
     bool IsAmbiguous(std::size_t first, std::size_t last) const;
     void Record(const std::u16string& path, Found found, const Digest& now);
     std::uint32_t UnlistedAbove(std::string_view key) const;
+    // The list's line of the folder that the list could not list and that holds the key's
+    // file, or kNone.
+    std::uint32_t ListedFolderAbove(std::string_view key) const;
+    FileClass FolderClass(const ListedFile& folder, const Outcome& outcome) const;
     FileClass ClassOf(const ListedFile& file, const Outcome& outcome) const;
+
+    static constexpr std::uint32_t kNone = ~std::uint32_t{0};
 
     const DigestList& list_;
     const ListIndex index_;
@@ -82,5 +106,8 @@ class FolderCheck {
     std::vector<AmbiguousFile> ambiguous_;
     std::vector<std::pair<std::u16string, DWORD>> unlisted_;
     std::vector<std::pair<std::string, std::uint32_t>> unlistedKeys_;  // sorted
+    // The keys of the list's folders that its run could not list, with their lines, sorted.
+    std::vector<std::pair<std::string_view, std::uint32_t>> listedFolders_;
+    std::vector<BelowListedFolder> belowListedFolders_;
     ClassCounts counts_{};
 };

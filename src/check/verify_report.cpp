@@ -68,6 +68,8 @@ class VerifyReport {
                 for (std::size_t file = 0; file < list_.files.size(); ++file) {
                     if (check_.OutcomeOf(file).fileClass == each)
                         FileLine(file);
+                    if (list_.files[file].folder)
+                        FoundBelow(file, each);
                 }
             }
         }
@@ -116,7 +118,11 @@ class VerifyReport {
                 Reason(outcome);
                 break;
             case kNowReadable:
-                ListedPath(file).Text(u"\t").Bytes(DigestHex(outcome.now));
+                // A folder has no digest: its files follow it.
+                if (file.folder)
+                    ListedPath(file);
+                else
+                    ListedPath(file).Text(u"\t").Bytes(DigestHex(outcome.now));
                 break;
             case kStillUnreadable:
                 ListedPath(file).Text(u"\t");
@@ -129,6 +135,23 @@ class VerifyReport {
                 return;
         }
         out_.EndLine();
+    }
+
+    // The files of the class found now below a folder that the list's run could not list.
+    void FoundBelow(std::size_t folder, FileClass fileClass) {
+        const auto& found = check_.BelowListedFolders();
+        auto each = std::lower_bound(found.begin(), found.end(), folder,
+                                     [](const auto& a, std::size_t f) { return a.folder < f; });
+        for (; each != found.end() && each->folder == folder; ++each) {
+            if (each->fileClass != fileClass)
+                continue;
+            out_.Text(each->path).Text(u"\t");
+            if (each->found == FolderCheck::kDigested)
+                out_.Bytes(DigestHex(each->now));
+            else
+                out_.Text(each->found == FolderCheck::kNotRegular ? kNotRegular : kNotRead);
+            out_.EndLine();
+        }
     }
 
     // The group of names with the file's bytes, where its first listed file comes: each listed
