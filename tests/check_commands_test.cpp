@@ -192,6 +192,103 @@ TEST(Verify, NamesAreMatchedByTheirBytesInTheListAndTwinsAreAmbiguous) {
             Counts({0, 0, 0, 0, 4, 0, 0, 6}));
 }
 
+// Groups of 2, 3 and 50 names that the list writes alike (one, two and three Hangul syllables,
+// each a "?"), each group in a folder of its own. Checked, every file of a group is ambiguous;
+// the list compared with itself is the same, pair by pair. Once a group's digests or size differ
+// between two lists, its files are ambiguous, and only its files.
+TEST(Verify, NamesWrittenAlikeKeepTheirClassesInGroupsOfAnySize) {
+    ScratchFolder folder;
+    ScratchFolder work;
+    struct Group {
+        std::string name;
+        int syllables;
+        int files;
+        std::string digest;
+    };
+    const Group groups[] = {{"a", 1, 2, k1}, {"b", 2, 3, k2}, {"c", 3, 50, k3}};
+    // A name's syllables and its spelling in code points; the first syllable counts up, so that
+    // the names come in the list's order.
+    const auto name = [](const Group& group, int file) {
+        std::string utf8, spelled;
+        for (int syllable = 0; syllable < group.syllables; ++syllable) {
+            const int point = 0xAC00 + (syllable == 0 ? file : 0);
+            utf8 += {static_cast<char>(0xE0 | point >> 12),
+                     static_cast<char>(0x80 | (point >> 6 & 0x3F)),
+                     static_cast<char>(0x80 | (point & 0x3F))};
+            char code[16];
+            std::snprintf(code, sizeof code, "<U+%04X>", point);
+            spelled += code;
+        }
+        return std::pair(utf8 + "." + group.name, spelled + "." + group.name);
+    };
+    for (const Group& group : groups) {
+        for (int file = 0; file < group.files; ++file)
+            folder.WriteFile("g/" + group.name + "/" + name(group, file).first,
+                             group.digest == k1 ? "1" : group.digest == k2 ? "2" : "3");
+    }
+    const std::string root = folder.Path("g");
+    ASSERT_EQ(Hashwick(work, {root}).exitStatus, 0);
+    std::filesystem::copy_file(work.Path("Hashwick_g.txt"), work.Path("old.txt"));
+
+    const auto listed = [&](const Group& group) {
+        return root + "/" + group.name + "/" + std::string(static_cast<std::size_t>(group.syllables), '?') + "." + group.name;
+    };
+    std::string expected;
+    int line = 3;
+    for (const Group& group : groups) {
+        for (int file = 0; file < group.files; ++file)
+            expected += listed(group) + "\t" + group.digest + "\tリストの" +
+                        std::to_string(line++) + "行目\r\n";
+        for (int file = 0; file < group.files; ++file) {
+            expected += listed(group) + "\t" + group.digest + "\t今回: /" + group.name + "/" +
+                        name(group, file).second + "\r\n";
+        }
+    }
+    EXPECT_EQ(Hashwick(work, {"--verify", "Hashwick_g.txt"}).exitStatus, 1);
+    EXPECT_EQ(Report(work, "Hashwick_g_照合.txt"),
+              Lines({"# リスト: Hashwick_g.txt", "# リストのルート: " + root + "(55)",
+                     "# 照合したフォルダ: " + root, kDoubleRule, Section("曖昧")}) +
+                  expected + Counts({0, 0, 0, 0, 55, 0, 0, 0}));
+
+    const std::string lists = Lines({"# 旧リスト: old.txt", "# 旧リストのルート: " + root + "(55)"});
+    EXPECT_EQ(Hashwick(work, {"--compare", "old.txt", "Hashwick_g.txt"}).exitStatus, 0);
+    expected.clear();
+    for (const Group& group : groups) {
+        for (int file = 0; file < group.files; ++file)
+            expected += listed(group) + "\t" + group.digest + "\r\n";
+    }
+    EXPECT_EQ(Report(work, "Hashwick_old_比較.txt"),
+              lists +
+                  Lines({"# 新リスト: Hashwick_g.txt", "# 新リストのルート: " + root + "(55)",
+                         kDoubleRule, Section("一致")}) +
+                  expected + Counts({0, 0, 0, 0, 0, 0, 55}));
+
+    // One file of the three changed, one of the fifty gone.
+    folder.WriteFile("g/b/" + name(groups[1], 1).first, "b");
+    std::filesystem::remove(folder.Path("g/c/" + name(groups[2], 49).first));
+    ASSERT_EQ(Hashwick(work, {root}).exitStatus, 0);
+    EXPECT_EQ(Hashwick(work, {"--compare", "old.txt", "Hashwick_g.txt"}).exitStatus, 1);
+    expected = Lines({listed(groups[0]) + "\t" + k1, listed(groups[0]) + "\t" + k1});
+    std::string ambiguous;
+    for (const Group& group : {groups[1], groups[2]}) {
+        const int first = group.name == "b" ? 5 : 8;
+        for (int file = 0; file < group.files; ++file) {
+            ambiguous += listed(group) + "\t" + group.digest + "\t旧リストの" +
+                         std::to_string(first + file) + "行目\r\n";
+        }
+        for (int file = 0; file < group.files - (group.name == "c" ? 1 : 0); ++file) {
+            ambiguous += listed(group) + "\t" + (group.name == "b" && file == 1 ? kB : group.digest) +
+                         "\t新リストの" + std::to_string(first + file) + "行目\r\n";
+        }
+    }
+    EXPECT_EQ(Report(work, "Hashwick_old_比較.txt"),
+              lists +
+                  Lines({"# 新リスト: Hashwick_g.txt", "# 新リストのルート: " + root + "(54)",
+                         kDoubleRule, Section("曖昧")}) +
+                  ambiguous + Section("一致") + "\r\n" + expected +
+                  Counts({0, 0, 0, 0, 0, 52, 2}));
+}
+
 // The root and the separators of a list made on Windows; "表" and "ソ" end in the backslash's
 // byte, which separates nothing there. Compared with a list made here, only the paths below
 // the roots count.

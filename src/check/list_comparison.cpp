@@ -38,8 +38,9 @@ ListComparison::ListComparison(const DigestList& oldList, const DigestList& newL
         } else {
             const std::size_t oldEnd = GroupEnd(oldIndex_, i);
             const std::size_t newEnd = GroupEnd(newIndex_, j);
-            if (oldEnd - i == 1 && newEnd - j == 1) {
-                Pair(oldOrder[i], newOrder[j]);
+            if ((oldEnd - i == 1 && newEnd - j == 1) || AlikeInOrder(i, oldEnd, j, newEnd)) {
+                for (std::size_t k = 0; k < oldEnd - i; ++k)
+                    Pair(oldOrder[i + k], newOrder[j + k]);
             } else {
                 for (std::size_t k = i; k < oldEnd; ++k)
                     oldClasses_[oldOrder[k]] = kAmbiguous;
@@ -56,6 +57,19 @@ ListComparison::ListComparison(const DigestList& oldList, const DigestList& newL
         static_cast<std::size_t>(std::count(oldClasses_.begin(), oldClasses_.end(), kMissing));
     counts_[kAdded] =
         static_cast<std::size_t>(std::count(newClasses_.begin(), newClasses_.end(), kAdded));
+}
+
+bool ListComparison::AlikeInOrder(std::size_t oldFirst, std::size_t oldEnd, std::size_t newFirst,
+                                  std::size_t newEnd) const {
+    if (oldEnd - oldFirst != newEnd - newFirst)
+        return false;
+    for (std::size_t k = 0; k < oldEnd - oldFirst; ++k) {
+        const ListedFile& was = old_.files[oldIndex_.Order()[oldFirst + k]];
+        const ListedFile& is = new_.files[newIndex_.Order()[newFirst + k]];
+        if (was.digested != is.digested || (was.digested && was.digest != is.digest))
+            return false;
+    }
+    return true;
 }
 
 void ListComparison::Pair(std::uint32_t oldFile, std::uint32_t newFile) {

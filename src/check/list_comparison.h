@@ -2,6 +2,11 @@
 // same when their keys (paths below each list's root) are; a file is moved when its digest is at
 // a new path and exactly one old path with that digest has gone. Empty files and digests that
 // more than one added or missing file share are never moves: which went where is not known.
+//
+// Names that a list writes alike (a "?" for each emoji) share a key. Where both lists hold as many
+// files of a key, with the same digests in the same order (the lists' own order, by name), they
+// are the same files, taken pair by pair: a list compared with itself is the same. Otherwise
+// which is which is not guessed, and all of them are ambiguous.
 #pragma once
 
 #include <cstdint>
@@ -31,6 +36,9 @@ class ListComparison {
     const ClassCounts& Counts() const { return counts_; }
 
   private:
+    // Whether the files of a key, at those positions of the indexes, are alike pair by pair.
+    bool AlikeInOrder(std::size_t oldFirst, std::size_t oldEnd, std::size_t newFirst,
+                      std::size_t newEnd) const;
     void Pair(std::uint32_t oldFile, std::uint32_t newFile);
     void FindMoves();
 
