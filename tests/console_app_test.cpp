@@ -214,4 +214,22 @@ TEST(ConsoleProgram, InterruptStopsTheRunWithoutAList) {
     }
 }
 
+// A run that runs out of memory says so and writes no list: the earlier list stays.
+TEST(ConsoleProgram, LackOfMemoryKeepsTheEarlierList) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "a sanitizer's shadow memory does not fit below a limit of the address space";
+#endif
+    ScratchFolder folder;
+    ScratchFolder workingDirectory;
+    const std::string hungry = folder.MakeMemoryHungryWalk(20'000);
+    workingDirectory.WriteFile("Hashwick_hungry.txt", "earlier list");
+    const CommandResult result =
+        Hashwick(workingDirectory, {hungry}, {"prlimit", "--as=" + std::to_string(100 << 20)});
+    EXPECT_EQ(result.exitStatus, 1);
+    EXPECT_EQ(result.errors,
+              "Hashwick: リストファイルを書き込めませんでした。\nメモリが足りません。\n");
+    EXPECT_EQ(workingDirectory.ReadFile("Hashwick_hungry.txt"), "earlier list");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(workingDirectory.Root()), {}), 1);
+}
+
 }  // namespace

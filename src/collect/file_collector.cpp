@@ -1,6 +1,7 @@
 #include "collect/file_collector.h"
 
 #include <algorithm>
+#include <new>
 #include <system_error>
 #include <thread>
 
@@ -157,9 +158,19 @@ void FileCollector::AskUnknownAttributes(const std::vector<std::u16string>& path
     }
     // Each thread takes a stretch of the unknown; a stop leaves the rest unasked. The threads only
     // ask: what the walk keeps is made by its own thread, whose memory it stays in.
+    // A helper's lack of memory ends its stretch; the walk's thread throws it on once the
+    // helpers are done, as if it had met it itself.
+    std::atomic<bool> helperOutOfMemory = false;
     const auto ask = [&](std::size_t begin, std::size_t end) {
         for (std::size_t i = begin; i < end && !stopWalk; ++i)
             attributes[unknown[i]] = GetFileAttributesW(paths[unknown[i]].c_str());
+    };
+    const auto help = [&](std::size_t begin, std::size_t end) {
+        try {
+            ask(begin, end);
+        } catch (const std::bad_alloc&) {
+            helperOutOfMemory = true;
+        }
     };
     // Starting a thread pays for itself only over a good number of queries.
     constexpr std::size_t kPathsWorthAThread = 64;
@@ -169,11 +180,14 @@ void FileCollector::AskUnknownAttributes(const std::vector<std::u16string>& path
     std::vector<std::jthread> helpers;
     for (std::size_t part = 1; part < parts; ++part) {
         try {
-            helpers.emplace_back(ask, bound(part), bound(part + 1));
+            helpers.emplace_back(help, bound(part), bound(part + 1));
         } catch (const std::system_error&) {
             // No thread to be had: this thread asks for the paths that helper would have.
             ask(bound(part), bound(part + 1));
         }
     }
     ask(0, bound(1));
+    helpers.clear();
+    if (helperOutOfMemory)
+        throw std::bad_alloc();
 }

@@ -64,7 +64,8 @@ struct FileCollector {
     // clears it beforehand, so a request made at any moment after that stops the walk.
     std::atomic<bool> stopWalk = false;
 
-    // Empties the table and walks every root, first to last.
+    // Empties the table and walks every root, first to last. Throws std::bad_alloc where memory
+    // runs out, on the walk's thread or a helper's.
     void Collect(int collectMode);
 
     // Records the entries for the path and everything below it. False when the path cannot be

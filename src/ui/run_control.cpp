@@ -1,6 +1,9 @@
 // The control of a run: start, the worker's notifications, completion, Cancel, Exit and close.
+#include <new>
+
 #include "framework/win_app.h"
 #include "platform/file_attributes.h"
+#include "report/list_file_name.h"
 #include "ui/hashwick_dlg.h"
 #include "ui/resource.h"
 
@@ -15,6 +18,7 @@ constexpr const char16_t* kExitQuestion = u"終了してもよいですか";
 constexpr const char16_t* kNoSuchFolder = u"存在しないディレクトリが指定されています。";
 constexpr const char16_t* kNoWorker = u"作業スレッドを開始できませんでした。";
 constexpr const char16_t* kListNotWritten = u"リストファイルを書き込めませんでした。";
+constexpr const char16_t* kOutOfMemory = u"メモリが足りません。";
 
 }  // namespace
 
@@ -98,10 +102,28 @@ LRESULT CHashwickDlg::OnProgress(WPARAM wParam, LPARAM) {
     return 0;
 }
 
+// A run without memory to end in: no list, the earlier one kept, and the user told so.
+LRESULT CHashwickDlg::OnOutOfMemory(WPARAM, LPARAM) {
+    DisposeWorker();
+    m_listWritten = false;
+    ShowIdle();
+    const CString text = CString(kListNotWritten) + u"\n" + kOutOfMemory;
+    MessageBox(text.c_str(), nullptr, MB_OK | MB_ICONERROR);
+    if (m_autoMode == 1)
+        EndDialog(IDOK);
+    return 0;
+}
+
 ListFileResult CHashwickDlg::WriteListFile() {
-    const ListFileResult list = WriteDigestList(
-        m_collector.roots.front(), static_cast<std::int32_t>(m_collector.collectedCount), m_digests,
-        m_job.failures, m_runStartTick, m_walkEndTick, m_hashEndTick, u"");
+    ListFileResult list;
+    try {
+        list = WriteDigestList(m_collector.roots.front(),
+                               static_cast<std::int32_t>(m_collector.collectedCount), m_digests,
+                               m_job.failures, m_runStartTick, m_walkEndTick, m_hashEndTick, u"");
+    } catch (const std::bad_alloc&) {
+        list.fileName = MakeListFileName(m_collector.roots.front());
+        list.reason = kOutOfMemory;
+    }
     m_listFileName = list.fileName;
     m_listWritten = list.written;
     return list;
