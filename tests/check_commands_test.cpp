@@ -1,12 +1,15 @@
 // The console commands --verify and --compare of the built program: arrange a folder and its
 // lists, run, compare the whole report (read back as UTF-8, up to its time line) and the status.
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <cctype>
 #include <cstring>
 #include <filesystem>
 #include <sstream>
+#include <thread>
+#include <tuple>
 
 #include "support/code_page.h"
 #include "support/processes.h"
@@ -224,14 +227,17 @@ TEST(Verify, NamesWrittenAlikeKeepTheirClassesInGroupsOfAnySize) {
     for (const Group& group : groups) {
         for (int file = 0; file < group.files; ++file)
             folder.WriteFile("g/" + group.name + "/" + name(group, file).first,
-                             group.digest == k1 ? "1" : group.digest == k2 ? "2" : "3");
+                             group.digest == k1   ? "1"
+                             : group.digest == k2 ? "2"
+                                                  : "3");
     }
     const std::string root = folder.Path("g");
     ASSERT_EQ(Hashwick(work, {root}).exitStatus, 0);
     std::filesystem::copy_file(work.Path("Hashwick_g.txt"), work.Path("old.txt"));
 
     const auto listed = [&](const Group& group) {
-        return root + "/" + group.name + "/" + std::string(static_cast<std::size_t>(group.syllables), '?') + "." + group.name;
+        return root + "/" + group.name + "/" +
+               std::string(static_cast<std::size_t>(group.syllables), '?') + "." + group.name;
     };
     std::string expected;
     int line = 3;
@@ -250,7 +256,8 @@ TEST(Verify, NamesWrittenAlikeKeepTheirClassesInGroupsOfAnySize) {
                      "# 照合したフォルダ: " + root, kDoubleRule, Section("曖昧")}) +
                   expected + Counts({0, 0, 0, 0, 55, 0, 0, 0}));
 
-    const std::string lists = Lines({"# 旧リスト: old.txt", "# 旧リストのルート: " + root + "(55)"});
+    const std::string lists =
+        Lines({"# 旧リスト: old.txt", "# 旧リストのルート: " + root + "(55)"});
     EXPECT_EQ(Hashwick(work, {"--compare", "old.txt", "Hashwick_g.txt"}).exitStatus, 0);
     expected.clear();
     for (const Group& group : groups) {
@@ -277,16 +284,16 @@ TEST(Verify, NamesWrittenAlikeKeepTheirClassesInGroupsOfAnySize) {
                          std::to_string(first + file) + "行目\r\n";
         }
         for (int file = 0; file < group.files - (group.name == "c" ? 1 : 0); ++file) {
-            ambiguous += listed(group) + "\t" + (group.name == "b" && file == 1 ? kB : group.digest) +
-                         "\t新リストの" + std::to_string(first + file) + "行目\r\n";
+            ambiguous += listed(group) + "\t" +
+                         (group.name == "b" && file == 1 ? kB : group.digest) + "\t新リストの" +
+                         std::to_string(first + file) + "行目\r\n";
         }
     }
     EXPECT_EQ(Report(work, "Hashwick_old_比較.txt"),
               lists +
                   Lines({"# 新リスト: Hashwick_g.txt", "# 新リストのルート: " + root + "(54)",
                          kDoubleRule, Section("曖昧")}) +
-                  ambiguous + Section("一致") + "\r\n" + expected +
-                  Counts({0, 0, 0, 0, 0, 52, 2}));
+                  ambiguous + Section("一致") + "\r\n" + expected + Counts({0, 0, 0, 0, 0, 52, 2}));
 }
 
 // The root and the separators of a list made on Windows; "表" and "ソ" end in the backslash's
@@ -502,15 +509,27 @@ TEST(Verify, RefusalsSayWhyWithStatusTwo) {
     const std::string root = folder.Path("s");
     const std::string good = ListFile("/s(1)", {"/s/a\t" + kA});
     const std::string utf8 = FromCodePage932(good);
-    std::string utf16 = "\xFF\xFE";
-    for (char c : std::string("# /s(1)\r\n"))
+    std::string utf16, utf16BigEndian;
+    for (char c : std::string("# /s(1)\r\n")) {
         utf16 += std::string{c, '\0'};
+        utf16BigEndian += std::string{'\0', c};
+    }
     const std::pair<std::string, std::string> lists[] = {
         {"", "の1行目: 空のファイルです。"},
+        {"\xFF\xFE" + utf16, "の1行目: UTF-16のテキストです。"},
         {utf16, "の1行目: UTF-16のテキストです。"},
+        {utf16BigEndian, "の1行目: UTF-16のテキストです。"},
         {"\xEF\xBB\xBF" + utf8, "の1行目: UTF-8のテキストです。"},
-        {utf8, "の5行目: 時間の行ではありません。"},
+        {utf8, "の5行目: UTF-8のテキストです。"},
+        {FromCodePage932(ListFile("/s(1)", {}, {"/s/a"})), "の3行目: UTF-8のテキストです。"},
         {"Hello\n", "の1行目: 見出しの行「# ルート(ファイル数)」ではありません。"},
+        {"# " + std::string(70000, 'x'),
+         "の1行目: 64 KiBを超えても終わらない行です。見出しの行ではありません。"},
+        {ListFile("/s(1)", {"/s/a\t" + kA, "/s/b\t" + kA}, {},
+                  "(1)ファイル中(2)ファイル処理しました"),
+         "の9行目: 見出しのファイル数がリストの行数と合いません。"},
+        {ListFile("/s(1)", {"/s/a\t" + kA}, {}, "(1)ファイル中(1)ファイル処理しました"),
+         "の8行目: 見出しのファイル数がリストの行数と合いません。"},
         {good.substr(0, good.find(kA) + 10), "の3行目: 行の途中でファイルが終わっています。"},
         {good.substr(0, good.find("\r\n#-") + 2),
          "の4行目: この行がありません。リストが途中で終わっています。"},
@@ -553,6 +572,66 @@ TEST(Verify, RefusalsSayWhyWithStatusTwo) {
     EXPECT_EQ(work.ReadFile("Hashwick_good_照合.txt"), "kept");
 }
 
+// A file that is no list is refused as soon as that shows, however large it is: a sparse file of
+// 100 GB, and one whose second line never ends. A list that needs more memory than the process
+// may have is refused for that reason, and leaves no report.
+TEST(Verify, HugeFilesAreRefusedAtOnceAndLackOfMemoryIsReported) {
+    ScratchFolder work;
+    constexpr std::uintmax_t kHundredGigabytes = std::uintmax_t{100} << 30;
+    work.MakeSparse("big.txt", kHundredGigabytes);
+    work.WriteFile("endless.txt", "# /s(1)\r\n");
+    std::filesystem::resize_file(work.Path("endless.txt"), kHundredGigabytes);
+    const std::pair<std::vector<std::string>, std::string> refusals[] = {
+        {{"--verify", "big.txt", work.Root()},
+         "big.txt の1行目: 見出しの行「# ルート(ファイル数)」ではありません。"},
+        {{"--compare", "big.txt", "big.txt"},
+         "big.txt の1行目: 見出しの行「# ルート(ファイル数)」ではありません。"},
+        {{"--compare", "endless.txt", "big.txt"}, "endless.txt の2行目: 長すぎる行です。"},
+    };
+    for (const auto& [arguments, error] : refusals) {
+        const CommandResult result = Hashwick(work, arguments);
+        EXPECT_EQ(result.exitStatus, 2) << error;
+        EXPECT_EQ(result.errors, "Hashwick: リストファイル " + error + "\n");
+    }
+
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "a sanitizer's shadow memory does not fit below a limit of the address space";
+#endif
+    // Twelve paths of 10 MB each: more than the 100 MB of address space the program may have.
+    std::string huge = "# /s(12)\r\n" + kDoubleRule + "\r\n";
+    for (int line = 0; line < 12; ++line)
+        huge += "/s/" + std::to_string(line) + std::string(10'000'000, 'x') + "\t" + kA + "\r\n";
+    work.WriteFile("huge.txt", huge + kRule + "\r\n" + Timing("0.0", "0.0"));
+    // A folder whose walk needs more memory than that.
+    ScratchFolder folder;
+    const std::string hungry = folder.MakeMemoryHungryWalk(20'000);
+    work.WriteFile("hungry.txt", ListFile(hungry + "(0)", {}));
+    for (const std::vector<std::string>& arguments :
+         {std::vector<std::string>{"--verify", "huge.txt", work.Root()},
+          std::vector<std::string>{"--compare", "huge.txt", "huge.txt"},
+          std::vector<std::string>{"--verify", "hungry.txt"}}) {
+        const CommandResult result =
+            Hashwick(work, arguments, {"prlimit", "--as=" + std::to_string(100 << 20)});
+        EXPECT_EQ(result.exitStatus, 1) << arguments[0];
+        EXPECT_EQ(result.errors, "Hashwick: メモリが足りません。\n");
+    }
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(work.Root()), {}), 4);
+}
+
+// With no descriptor to spare, the stop signals are watched without one, and each command ends
+// with the reason instead of an abort.
+TEST(Verify, TooFewDescriptorsEndWithTheReason) {
+    ScratchFolder work;
+    work.WriteFile("good.txt", ListFile("/s(0)", {}));
+    for (const std::vector<std::string>& arguments :
+         {std::vector<std::string>{"--verify", "good.txt", work.Root()},
+          std::vector<std::string>{"--compare", "good.txt", "good.txt"}}) {
+        const CommandResult result = Hashwick(work, arguments, {"prlimit", "--nofile=4:4"});
+        EXPECT_EQ(result.exitStatus, 2) << arguments[0];
+        EXPECT_EQ(result.errors, "Hashwick: リストファイル good.txt: ファイルを読み込めません。\n");
+    }
+}
+
 // An interrupt stops a check at once, during a walk as during a file that would take an hour.
 TEST(Verify, InterruptStopsWithoutAReport) {
     ScratchFolder folder;
@@ -570,6 +649,71 @@ TEST(Verify, InterruptStopsWithoutAReport) {
         EXPECT_EQ(result.errors, "Hashwick: シグナル SIGINT を受けたため中断しました。\n");
     }
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(work.Root()), {}), 2);
+}
+
+// A list of a million files below the root, none of which is there.
+std::string MillionLines(const std::string& root) {
+    std::string list = "# " + root + "(1000000)\r\n" + kDoubleRule + "\r\n";
+    for (int file = 0; file < 1'000'000; ++file)
+        list += root + "/f" + std::to_string(file) + "\t" + kA + "\r\n";
+    return list + kRule + "\r\n" + Timing("0.0", "0.0");
+}
+
+// A signal in any stage after the hashing, or while the lists are read, is seen at once: the
+// command leaves no report and no temporary file, says why it stopped and exits 1. Each stage
+// shows on a terminal's status line, where the signal is sent.
+TEST(Verify, AStopInAnyStageLeavesNoReport) {
+    ScratchFolder folder;
+    ScratchFolder work;
+    folder.WriteFile("r/a", "a");
+    work.WriteFile("big.txt", MillionLines(folder.Path("r")));
+    const std::tuple<std::vector<std::string>, std::string, int, std::string> stops[] = {
+        {{"--verify", "big.txt"}, "照合中 リストを読んでいます", SIGINT, "SIGINT"},
+        {{"--verify", "big.txt"}, "照合中 照らし合わせています", SIGTERM, "SIGTERM"},
+        {{"--verify", "big.txt"}, "照合中 結果を書いています", SIGHUP, "SIGHUP"},
+        {{"--compare", "big.txt", "big.txt"}, "比較中 リストを読んでいます", SIGHUP, "SIGHUP"},
+        {{"--compare", "big.txt", "big.txt"}, "比較中 比べています", SIGINT, "SIGINT"},
+        {{"--compare", "big.txt", "big.txt"}, "比較中 結果を書いています", SIGTERM, "SIGTERM"},
+    };
+    for (const auto& [arguments, stage, signal, name] : stops) {
+        std::vector<std::string> command = {HASHWICK_BINARY};
+        command.insert(command.end(), arguments.begin(), arguments.end());
+        TerminalProgram program(command, work.Root());
+        ASSERT_TRUE(program.WaitFor(stage)) << stage;
+        program.Signal(signal);
+        const CommandResult result = program.Finish();
+        EXPECT_EQ(result.exitStatus, 1) << stage;
+        EXPECT_TRUE(result.output.ends_with("Hashwick: シグナル " + name +
+                                            " を受けたため中断しました。\r\n"))
+            << stage << ": " << result.output;
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(work.Root()), {}), 1) << stage;
+    }
+}
+
+// The time line tells the whole command's time, the writing of the report included.
+TEST(Verify, TheTimeLineTellsTheWholeCommand) {
+    ScratchFolder folder;
+    ScratchFolder work;
+    folder.WriteFile("r/a", "a");
+    work.WriteFile("big.txt", MillionLines(folder.Path("r")));
+    for (const auto& [arguments, stage, name] :
+         {std::tuple<std::vector<std::string>, std::string, std::string>{
+              {"--verify", "big.txt"}, "照合中 結果を書いています", "Hashwick_big_照合.txt"},
+          {{"--compare", "big.txt", "big.txt"},
+           "比較中 結果を書いています",
+           "Hashwick_big_比較.txt"}}) {
+        std::vector<std::string> command = {HASHWICK_BINARY};
+        command.insert(command.end(), arguments.begin(), arguments.end());
+        TerminalProgram program(command, work.Root());
+        ASSERT_TRUE(program.WaitFor(stage)) << stage;
+        program.Signal(SIGSTOP);
+        std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+        program.Signal(SIGCONT);
+        EXPECT_NE(program.Finish().exitStatus, -1);
+        const std::string report = FromCodePage932(work.ReadFile(name));
+        const std::size_t seconds = report.rfind("は") + std::strlen("は");
+        EXPECT_GE(std::stod(report.substr(seconds)), 1.5) << report.substr(seconds);
+    }
 }
 
 // Moves need a digest that exactly one file left and one file got; empty files and shared digests

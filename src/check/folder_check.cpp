@@ -4,11 +4,18 @@
 #include <tuple>
 
 #include "check/listed_folder.h"
+#include "list/stop_request.h"
 #include "platform/path_text.h"
 
-FolderCheck::FolderCheck(const DigestList& list, std::u16string folder)
-    : list_(list), index_(list), folder_(std::move(folder)), present_(list.files.size()) {
+FolderCheck::FolderCheck(const DigestList& list, std::u16string folder,
+                         const std::atomic<bool>& stop)
+    : list_(list),
+      stop_(stop),
+      index_(list, stop),
+      folder_(std::move(folder)),
+      present_(list.files.size()) {
     for (std::uint32_t file = 0; file < list.files.size(); ++file) {
+        ThrowIfStopped(stop_);
         if (list.files[file].folder)
             listedFolders_.emplace_back(list.Key(list.files[file]), file);
     }
@@ -36,6 +43,7 @@ void FolderCheck::TakeUnlisted(CollectedTable& collected) {
     std::u16string folder;
     std::string folderKey;
     for (auto entry = collected.begin(); entry != collected.end();) {
+        ThrowIfStopped(stop_);
         // A folder that cannot be listed now stands in the table in its files' place; the
         // collector's own record of it is what counts.
         if (entry->second.empty()) {
@@ -60,7 +68,10 @@ void FolderCheck::TakeUnlisted(CollectedTable& collected) {
             entry = collected.erase(entry);
         }
     }
-    std::sort(added_.begin(), added_.end());
+    std::sort(added_.begin(), added_.end(), [this](const auto& a, const auto& b) {
+        ThrowIfStopped(stop_);
+        return a < b;
+    });
     counts_[kAdded] = added_.size();
 }
 
@@ -149,16 +160,22 @@ FileClass FolderCheck::ClassOf(const ListedFile& file, const Outcome& outcome) c
 void FolderCheck::Settle(const FileCollector& collector, const DigestTable& digests,
                          const FailureList& failures) {
     outcomes_.assign(list_.files.size(), Outcome{});
-    for (const auto& [path, text] : digests)
+    for (const auto& [path, text] : digests) {
+        ThrowIfStopped(stop_);
         Record(path, kDigested, ParseDigest(text).value_or(Digest{}));
-    for (const std::u16string& path : failures)
+    }
+    for (const std::u16string& path : failures) {
+        ThrowIfStopped(stop_);
         Record(path, collector.unopenable.contains(path) ? kNotRegular : kFailed, Digest{});
-    std::sort(ambiguous_.begin(), ambiguous_.end(), [](const auto& a, const auto& b) {
+    }
+    std::sort(ambiguous_.begin(), ambiguous_.end(), [this](const auto& a, const auto& b) {
+        ThrowIfStopped(stop_);
         return std::tie(a.group, a.path) < std::tie(b.group, b.path);
     });
     counts_[kAmbiguous] = ambiguous_.size();
     std::sort(belowListedFolders_.begin(), belowListedFolders_.end(),
-              [](const auto& a, const auto& b) {
+              [this](const auto& a, const auto& b) {
+                  ThrowIfStopped(stop_);
                   return std::tie(a.folder, a.path) < std::tie(b.folder, b.path);
               });
     for (BelowListedFolder& file : belowListedFolders_) {
@@ -173,11 +190,13 @@ void FolderCheck::Settle(const FileCollector& collector, const DigestTable& dige
 
     const std::vector<std::uint32_t>& order = index_.Order();
     for (std::size_t first = 0; first < order.size();) {
+        ThrowIfStopped(stop_);
         std::size_t last = first + 1;
         while (last < order.size() && index_.KeyAt(last) == index_.KeyAt(first))
             ++last;
         const bool ambiguous = IsAmbiguous(first, last);
         for (std::size_t position = first; position < last; ++position) {
+            ThrowIfStopped(stop_);
             const ListedFile& file = list_.files[order[position]];
             Outcome& outcome = outcomes_[order[position]];
             if (outcome.found == kNotFound)

@@ -13,6 +13,7 @@
 // it can, and 欠落 when it is gone.
 #pragma once
 
+#include <atomic>
 #include <optional>
 #include <string>
 #include <utility>
@@ -53,7 +54,8 @@ class FolderCheck {
         FileClass fileClass;
     };
 
-    FolderCheck(const DigestList& list, std::u16string folder);
+    // Each step throws StopRequested once the stop is set.
+    FolderCheck(const DigestList& list, std::u16string folder, const std::atomic<bool>& stop);
 
     // After the walk: takes the files the list does not name out of the table. They are the
     // added files, and need no digest.
@@ -93,6 +95,7 @@ class FolderCheck {
     static constexpr std::uint32_t kNone = ~std::uint32_t{0};
 
     const DigestList& list_;
+    const std::atomic<bool>& stop_;
     const ListIndex index_;
     const std::u16string folder_;
     ListTextEncoder encoder_;

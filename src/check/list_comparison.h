@@ -9,6 +9,7 @@
 // which is which is not guessed, and all of them are ambiguous.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <limits>
 #include <vector>
@@ -21,7 +22,9 @@ class ListComparison {
   public:
     static constexpr std::uint32_t kNoPartner = std::numeric_limits<std::uint32_t>::max();
 
-    ListComparison(const DigestList& oldList, const DigestList& newList);
+    // Throws StopRequested once the stop is set.
+    ListComparison(const DigestList& oldList, const DigestList& newList,
+                   const std::atomic<bool>& stop);
 
     const DigestList& Old() const { return old_; }
     const DigestList& New() const { return new_; }
@@ -44,6 +47,7 @@ class ListComparison {
 
     const DigestList& old_;
     const DigestList& new_;
+    const std::atomic<bool>& stop_;
     const ListIndex oldIndex_;
     const ListIndex newIndex_;
     std::vector<FileClass> oldClasses_;

@@ -7,6 +7,7 @@
 
 #include "check/check_report.h"
 #include "list/list_layout.h"
+#include "list/stop_request.h"
 #include "platform/system_error_text.h"
 #include "report/list_file_name.h"
 
@@ -42,10 +43,12 @@ std::u16string Spelled(std::u16string_view text) {
 
 class VerifyReport {
   public:
-    VerifyReport(const FolderCheck& check, const std::u16string& listName)
+    VerifyReport(const FolderCheck& check, const std::u16string& listName,
+                 const std::atomic<bool>& stop)
         : check_(check),
           list_(check.List()),
-          report_(MakeCheckReportName(listName, u"照合")),
+          stop_(stop),
+          report_(MakeCheckReportName(listName, u"照合"), stop),
           out_(report_.Out()) {
         report_.ListLines(u"リスト", listName, list_);
         out_.Line({u"# 照合したフォルダ: ", check.Folder()});
@@ -56,16 +59,19 @@ class VerifyReport {
         out_.Line({kDoubleRule});
     }
 
-    ListFileResult Write(Tick start, Tick end) {
+    ListFileResult Write(Tick start) {
         for (const FileClass each : kOrder) {
             if (check_.Counts()[each] == 0)
                 continue;
             report_.Section(each);
             if (each == kAdded) {
-                for (const std::u16string& path : check_.Added())
+                for (const std::u16string& path : check_.Added()) {
+                    ThrowIfStopped(stop_);
                     out_.Line({path});
+                }
             } else {
                 for (std::size_t file = 0; file < list_.files.size(); ++file) {
+                    ThrowIfStopped(stop_);
                     if (check_.OutcomeOf(file).fileClass == each)
                         FileLine(file);
                     if (list_.files[file].folder)
@@ -73,7 +79,7 @@ class VerifyReport {
                 }
             }
         }
-        return report_.Finish(kOrder, check_.Counts(), u"照合", start, end);
+        return report_.Finish(kOrder, check_.Counts(), u"照合", start);
     }
 
   private:
@@ -162,6 +168,7 @@ class VerifyReport {
         if (&list_.files[index.Order()[first]] != &file)
             return;
         for (std::size_t position = first; position < last; ++position) {
+            ThrowIfStopped(stop_);
             const ListedFile& listed = list_.files[index.Order()[position]];
             ListedPath(listed).Text(u"\t");
             ListedDigest(listed).Text(u"\tリストの").Text(CountText(listed.line)).Text(u"行目");
@@ -172,6 +179,7 @@ class VerifyReport {
             std::lower_bound(found.begin(), found.end(), first,
                              [](const auto& a, std::size_t g) { return a.group < g; });
         for (auto each = begin; each != found.end() && each->group == first; ++each) {
+            ThrowIfStopped(stop_);
             out_.Text(each->path).Text(u"\t");
             if (each->found == FolderCheck::kDigested)
                 out_.Bytes(DigestHex(each->now));
@@ -185,6 +193,7 @@ class VerifyReport {
 
     const FolderCheck& check_;
     const DigestList& list_;
+    const std::atomic<bool>& stop_;
     CheckReport report_;
     ListOutput& out_;
 };
@@ -192,6 +201,6 @@ class VerifyReport {
 }  // namespace
 
 ListFileResult WriteVerifyReport(const FolderCheck& check, const std::u16string& listName,
-                                 Tick start, Tick end) {
-    return VerifyReport(check, listName).Write(start, end);
+                                 Tick start, const std::atomic<bool>& stop) {
+    return VerifyReport(check, listName, stop).Write(start);
 }

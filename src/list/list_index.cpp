@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <numeric>
 
+#include "list/stop_request.h"
+
 namespace {
 
 // Orders files of the list and keys alike, by key.
@@ -19,11 +21,14 @@ struct KeyOrder {
 
 }  // namespace
 
-ListIndex::ListIndex(const DigestList& list) : list_(list), order_(list.files.size()) {
+ListIndex::ListIndex(const DigestList& list, const std::atomic<bool>& stop)
+    : list_(list), order_(list.files.size()) {
     std::iota(order_.begin(), order_.end(), 0u);
-    std::stable_sort(order_.begin(), order_.end(), [&list](std::uint32_t a, std::uint32_t b) {
-        return list.Key(list.files[a]) < list.Key(list.files[b]);
-    });
+    std::stable_sort(order_.begin(), order_.end(),
+                     [&list, &stop](std::uint32_t a, std::uint32_t b) {
+                         ThrowIfStopped(stop);
+                         return list.Key(list.files[a]) < list.Key(list.files[b]);
+                     });
 }
 
 std::pair<std::size_t, std::size_t> ListIndex::Find(std::string_view key) const {

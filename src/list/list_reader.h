@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -32,7 +33,7 @@ struct ListedFile {
 
 struct DigestList {
     // "# ", the root and the paths of the list's files, one after the other: the bytes of the
-    // file that are needed once it has been read.
+    // file that are kept as it is read.
     std::string text;
     std::size_t rootSize = 0;
     std::int64_t collected = 0;  // the count of the first line
@@ -69,5 +70,7 @@ struct ListReading {
     std::u16string reason;
 };
 
-ListReading ReadDigestList(const std::u16string& path);
-ListReading ParseDigestList(std::string text);
+// Reads the list as a stream: a file that is no list is refused as soon as that shows (a first
+// line that is no header, or that passes 64 KiB without ending, at once), and what is kept grows
+// with the lines accepted. Throws StopRequested once the stop is set.
+ListReading ReadDigestList(const std::u16string& path, const std::atomic<bool>& stop);
