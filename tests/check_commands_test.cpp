@@ -314,8 +314,9 @@ TEST(Verify, AListFromWindowsIsCheckedAgainstAFolderGivenHere) {
               "Hashwick: リストのルートのフォルダが見つかりません。"
               "照合するフォルダを指定してください。\n");
 
+    // A trailing separator changes nothing.
     const std::string root = folder.Path("w");
-    result = Hashwick(work, {"--verify", "win.txt", root});
+    result = Hashwick(work, {"--verify", "win.txt", root + "/"});
     EXPECT_EQ(result.exitStatus, 1);
     EXPECT_EQ(
         Report(work, "Hashwick_win_照合.txt"),
@@ -462,6 +463,42 @@ TEST(Verify, WhatARunCouldNotSeeIsListedAndCheckedLater) {
                          Section("前回も今回も読取不可")}) +
                   links + Lines({Section("一致"), root + "/a.txt\t" + kA}) +
                   Counts({0, 1, 0, 0, 0, 0, 2, 1}));
+}
+
+// A check run inside the folder it checks counts neither the list given nor its own report, also
+// where a later list names them.
+TEST(Verify, TheListAndTheReportInsideTheFolderAreNotCounted) {
+    ScratchFolder folder;
+    folder.WriteFile("r/a", "a");
+    const std::string root = folder.Path("r");
+    // The program with the folder as its working directory.
+    const auto inside = [&](const std::vector<std::string>& arguments) {
+        std::vector<std::string> command = {
+            "env", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY", HASHWICK_BINARY};
+        command.insert(command.end(), arguments.begin(), arguments.end());
+        return RunCommand(command, root).exitStatus;
+    };
+    const auto report = [&] {
+        const std::string text = FromCodePage932(folder.ReadFile("r/Hashwick_r_照合.txt"));
+        return text.substr(0, text.rfind("# 照合は"));
+    };
+    const auto expected = [&](int listed) {
+        return Lines({"# リスト: Hashwick_r.txt",
+                      "# リストのルート: " + root + "(" + std::to_string(listed) + ")",
+                      "# 照合したフォルダ: " + root, kDoubleRule, Section("一致"),
+                      root + "/a\t" + kA}) +
+               Counts({0, 0, 0, 0, 0, 0, 0, 1});
+    };
+    ASSERT_EQ(inside({root}), 0);
+    // The list lies in the folder, and the second time the earlier report too.
+    for (int time = 0; time < 2; ++time) {
+        EXPECT_EQ(inside({"--verify", "Hashwick_r.txt"}), 0) << time;
+        EXPECT_EQ(report(), expected(1)) << time;
+    }
+    // A new list names the earlier list and the report; the list has changed since.
+    ASSERT_EQ(inside({root}), 0);
+    EXPECT_EQ(inside({"--verify", "Hashwick_r.txt"}), 0);
+    EXPECT_EQ(report(), expected(3));
 }
 
 // A list edited where lines end in LF, one from a stopped run, and one that names a path twice

@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "digest/worker.h"
+#include "platform/folder_path.h"
 #include "platform/path_text.h"
 #include "report/list_file_name.h"
 #include "report/list_writer.h"
@@ -37,6 +38,32 @@ TEST(ListFileName, IsTheLastComponentWithoutExtensionOrTheDrive) {
     };
     for (const auto& [root, name] : cases)
         EXPECT_EQ(MakeListFileName(root), name) << *WideToNative(root);
+}
+
+// A folder given with trailing separators is the folder; the top of the file system, and on
+// Windows a drive's root, keep theirs.
+TEST(ListFileName, TrailingSeparatorsGoBeforeTheRun) {
+#ifdef _WIN32
+    const std::pair<std::u16string, std::u16string> cases[] = {
+        {u"C:\\", u"C:\\"},
+        {u"C:\\\\", u"C:\\"},
+        {u"C:\\data\\", u"C:\\data"},
+        {u"C:/data//", u"C:/data"},
+        {u"\\", u"\\"},
+        {u"\\\\server\\share\\", u"\\\\server\\share"}};
+#else
+    const std::pair<std::u16string, std::u16string> cases[] = {{u"/", u"/"},
+                                                               {u"//", u"/"},
+                                                               {u"data/", u"data"},
+                                                               {u"/srv/data//", u"/srv/data"},
+                                                               {u"data\\", u"data\\"}};
+#endif
+    for (const auto& [given, root] : cases) {
+        EXPECT_EQ(WithoutTrailingSeparators(given), root) << *WideToNative(given);
+        if (root.ends_with(u"data")) {
+            EXPECT_EQ(MakeListFileName(root), u"Hashwick_data.txt") << *WideToNative(given);
+        }
+    }
 }
 
 TEST(ListWriter, WritesTheDocumentedExampleByteForByte) {

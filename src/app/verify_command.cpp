@@ -13,6 +13,7 @@
 #include "list/list_layout.h"
 #include "list/stop_request.h"
 #include "platform/file_attributes.h"
+#include "platform/folder_path.h"
 
 namespace {
 
@@ -48,8 +49,10 @@ std::u16string FolderToCheck(const DigestList& list,
                              const std::optional<std::u16string>& folderGiven,
                              std::u16string_view& refusal) {
     if (folderGiven) {
-        refusal = IsFolder(*folderGiven) ? u"" : kNoSuchFolder;
-        return *folderGiven;
+        // "data/" is the folder "data": the report's paths are those of "data".
+        const std::u16string folder = WithoutTrailingSeparators(*folderGiven);
+        refusal = IsFolder(folder) ? u"" : kNoSuchFolder;
+        return folder;
     }
     const ListedFolder listed = FindListedFolder(list.Root());
     if (!listed.path || !IsFolder(*listed.path)) {
@@ -102,7 +105,7 @@ struct VerifyRun {
         collector.threads = HashingThreadCount();
         collector.Collect(FilesOnly);
         ThrowIfStopped(stop);
-        FolderCheck check(*reading.list, folder, stop);
+        FolderCheck check(*reading.list, folder, {listName, VerifyReportName(listName)}, stop);
         check.TakeUnlisted(collector.collected);
         progressLine = &console;
         progressTotal = collector.collected.size();

@@ -5,14 +5,16 @@
 
 #include "check/listed_folder.h"
 #include "list/stop_request.h"
+#include "platform/file_attributes.h"
 #include "platform/path_text.h"
 
 FolderCheck::FolderCheck(const DigestList& list, std::u16string folder,
-                         const std::atomic<bool>& stop)
+                         std::vector<std::u16string> notCounted, const std::atomic<bool>& stop)
     : list_(list),
       stop_(stop),
       index_(list, stop),
       folder_(std::move(folder)),
+      notCounted_(std::move(notCounted)),
       present_(list.files.size()) {
     for (std::uint32_t file = 0; file < list.files.size(); ++file) {
         ThrowIfStopped(stop_);
@@ -58,7 +60,11 @@ void FolderCheck::TakeUnlisted(CollectedTable& collected) {
         key_ = folderKey;
         encoder_.Append(key_, entry->second);
         const auto [first, last] = index_.Find(key_);
-        if (first != last) {
+        if (IsNotCounted(*entry)) {
+            for (std::size_t position = first; position < last; ++position)
+                notCountedPositions_.push_back(position);
+            entry = collected.erase(entry);
+        } else if (first != last) {
             present_[first] = static_cast<std::uint8_t>(std::min(present_[first] + 1, 2));
             ++entry;
         } else if (ListedFolderAbove(key_) != kNone) {
@@ -73,6 +79,18 @@ void FolderCheck::TakeUnlisted(CollectedTable& collected) {
         return a < b;
     });
     counts_[kAdded] = added_.size();
+}
+
+bool FolderCheck::IsNotCounted(const CollectedTable::value_type& entry) const {
+    for (const std::u16string& path : notCounted_) {
+        const std::u16string_view name =
+            std::u16string_view(path).substr(path.find_last_of(u"\\/") + 1);
+        if (entry.second == name &&
+            IsSameFile((entry.first + kPathSeparator + entry.second).c_str(), path.c_str())) {
+            return true;
+        }
+    }
+    return false;
 }
 
 bool FolderCheck::IsAmbiguous(std::size_t first, std::size_t last) const {
@@ -199,6 +217,11 @@ void FolderCheck::Settle(const FileCollector& collector, const DigestTable& dige
             ThrowIfStopped(stop_);
             const ListedFile& file = list_.files[order[position]];
             Outcome& outcome = outcomes_[order[position]];
+            if (std::find(notCountedPositions_.begin(), notCountedPositions_.end(), position) !=
+                notCountedPositions_.end()) {
+                outcome.fileClass = kClassCount;
+                continue;
+            }
             if (outcome.found == kNotFound)
                 outcome.unlisted = UnlistedAbove(list_.Key(file));
             outcome.fileClass = ambiguous ? kAmbiguous : ClassOf(file, outcome);

@@ -54,8 +54,11 @@ class FolderCheck {
         FileClass fileClass;
     };
 
-    // Each step throws StopRequested once the stop is set.
-    FolderCheck(const DigestList& list, std::u16string folder, const std::atomic<bool>& stop);
+    // The files not counted are the command's own (the list given, its report): where they lie
+    // in the folder they are neither added nor checked, and their lines in the list have no
+    // class. Each step throws StopRequested once the stop is set.
+    FolderCheck(const DigestList& list, std::u16string folder,
+                std::vector<std::u16string> notCounted, const std::atomic<bool>& stop);
 
     // After the walk: takes the files the list does not name out of the table. They are the
     // added files, and need no digest.
@@ -67,6 +70,7 @@ class FolderCheck {
     const DigestList& List() const { return list_; }
     const ListIndex& Index() const { return index_; }
     const std::u16string& Folder() const { return folder_; }
+    // A file of the list that is not counted has the class kClassCount.
     const Outcome& OutcomeOf(std::size_t file) const { return outcomes_[file]; }
     // Sorted by path as a list is.
     const std::vector<std::u16string>& Added() const { return added_; }
@@ -83,6 +87,7 @@ class FolderCheck {
     // The positions in the index of the files with the key; the position after the last one
     // found is tried first, since the pass's files come in the list's order when little changed.
     std::pair<std::size_t, std::size_t> FindAfterLast(std::string_view key);
+    bool IsNotCounted(const CollectedTable::value_type& entry) const;
     bool IsAmbiguous(std::size_t first, std::size_t last) const;
     void Record(const std::u16string& path, Found found, const Digest& now);
     std::uint32_t UnlistedAbove(std::string_view key) const;
@@ -98,6 +103,9 @@ class FolderCheck {
     const std::atomic<bool>& stop_;
     const ListIndex index_;
     const std::u16string folder_;
+    const std::vector<std::u16string> notCounted_;
+    // The positions in the index of the list's lines that name a file not counted: few.
+    std::vector<std::size_t> notCountedPositions_;
     ListTextEncoder encoder_;
     std::string key_;
     std::size_t next_ = 0;

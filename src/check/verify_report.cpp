@@ -48,7 +48,7 @@ class VerifyReport {
         : check_(check),
           list_(check.List()),
           stop_(stop),
-          report_(MakeCheckReportName(listName, u"照合"), stop),
+          report_(VerifyReportName(listName), stop),
           out_(report_.Out()) {
         report_.ListLines(u"リスト", listName, list_);
         out_.Line({u"# 照合したフォルダ: ", check.Folder()});
@@ -199,6 +199,10 @@ class VerifyReport {
 };
 
 }  // namespace
+
+std::u16string VerifyReportName(const std::u16string& listName) {
+    return MakeCheckReportName(listName, u"照合");
+}
 
 ListFileResult WriteVerifyReport(const FolderCheck& check, const std::u16string& listName,
                                  Tick start, const std::atomic<bool>& stop) {

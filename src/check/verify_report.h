@@ -8,6 +8,9 @@
 #include "platform/clock.h"
 #include "report/list_writer.h"
 
+// The report's name, in the current directory.
+std::u16string VerifyReportName(const std::u16string& listName);
+
 // The list's name as the user gave it heads the report, with the folder checked and the folders
 // below it that could not be listed. Every path is one below the folder checked; a file of the
 // list is named by the folder and the list's path below its root.

@@ -3,6 +3,7 @@
 
 #include "framework/win_app.h"
 #include "platform/file_attributes.h"
+#include "platform/folder_path.h"
 #include "report/list_file_name.h"
 #include "ui/hashwick_dlg.h"
 #include "ui/resource.h"
@@ -50,7 +51,9 @@ void CHashwickDlg::StartRun() {
         m_processed = 0;
         UpdateData(FALSE);
     }
-    const DWORD attributes = GetFileAttributesW(m_folder.c_str());
+    // "data/" is the folder "data": its paths, and the list's name, are those of "data".
+    const std::u16string root = WithoutTrailingSeparators(m_folder);
+    const DWORD attributes = GetFileAttributesW(root.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
         m_autoMode = 0;
         MessageBox(kNoSuchFolder, nullptr, MB_OK);
@@ -60,7 +63,7 @@ void CHashwickDlg::StartRun() {
     GetDlgItem(IDC_CANCEL_RUN)->EnableWindow(TRUE);
     SetWindowText(kBusyCaption);
     // The worker gets its own copy of the root: a browse during the run cannot touch it.
-    m_startBlock.rootPath = m_folder;
+    m_startBlock.rootPath = root;
     m_runStartTick = CurrentTick();
     // Cleared here, before the worker exists, and by nothing else: a stop requested at any
     // moment after this stops this run, and no request of an earlier run can.
