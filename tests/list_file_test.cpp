@@ -101,7 +101,7 @@ TEST(ListWriter, LayoutsByteForByte) {
     const DigestTable oddNames = {
         {u"/d/a", u"0cc175b9c0f1b6a831c399e269772661"},
         {outside, u"d41d8cd98f00b204e9800998ecf8427e"},
-        {u"/d/line\nbreak\r\x01tab\t", u"900150983cd24fb0d6963f7d28e17f72"}};
+        {u"/d/line\nbreak\r\x01tab\t\x7f", u"900150983cd24fb0d6963f7d28e17f72"}};
     const FailureList noFailures, twoFailures = {u"/d/z", u"/d/b"};
     const Case cases[] = {
         {0, none, noFailures, 5, 5, 5,
@@ -116,7 +116,7 @@ TEST(ListWriter, LayoutsByteForByte) {
          Lines({"# /d(2)", kDoubleRule, kRule + kFailureTitle, "# /d/z", "# /d/b", kRule}) +
              Timing("-0.2", "0.0")},
         {3, oddNames, noFailures, 0, beforeWrap, afterWrap,
-         Lines({"# /d(3)", kDoubleRule, a, "/d/line?break??tab\t\t900150983cd24fb0d6963f7d28e17f72",
+         Lines({"# /d(3)", kDoubleRule, a, "/d/line?break??tab\t?\t900150983cd24fb0d6963f7d28e17f72",
                 "/d/m???\x83\x74\x83\x40\x83\x43\x83\x8b\td41d8cd98f00b204e9800998ecf8427e",
                 kRule}) +
              Timing("2147483.6", "0.1")},
