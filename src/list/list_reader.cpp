@@ -119,12 +119,46 @@ std::string DigestHex(const Digest& digest) {
     return hex;
 }
 
+// Where a list's bytes come from, a piece at a time.
+class ByteSource {
+  public:
+    virtual ~ByteSource() = default;
+    // Up to count bytes; 0 at the end or on a read error.
+    virtual std::size_t Read(char* into, std::size_t count) = 0;
+    virtual bool Failed() const = 0;
+};
+
+class FileSource final : public ByteSource {
+  public:
+    explicit FileSource(InputFileStream& stream) : stream_(stream) {}
+    std::size_t Read(char* into, std::size_t count) override {
+        return stream_.ReadSome(reinterpret_cast<std::uint8_t*>(into), count);
+    }
+    bool Failed() const override { return stream_.bad(); }
+
+  private:
+    InputFileStream& stream_;
+};
+
+class MemorySource final : public ByteSource {
+  public:
+    explicit MemorySource(std::string_view bytes) : bytes_(bytes) {}
+    std::size_t Read(char* into, std::size_t count) override {
+        const std::size_t taken = bytes_.copy(into, count);
+        bytes_.remove_prefix(taken);
+        return taken;
+    }
+    bool Failed() const override { return false; }
+
+  private:
+    std::string_view bytes_;
+};
+
 // Reads a list line by line as it comes from the file, in the order its writer writes the kinds
 // of line; what it keeps of each line is the path, so memory grows with the lines accepted.
 class ListParser {
   public:
-    ListParser(InputFileStream& stream, const std::atomic<bool>& stop)
-        : stream_(stream), stop_(stop) {}
+    ListParser(ByteSource& source, const std::atomic<bool>& stop) : source_(source), stop_(stop) {}
 
     ListReading Parse() {
         if (!Encode())
@@ -213,10 +247,9 @@ class ListParser {
     bool Fill() {
         const std::size_t held = buffer_.size();
         buffer_.resize(held + kReadPiece);
-        const std::size_t got =
-            stream_.ReadSome(reinterpret_cast<std::uint8_t*>(buffer_.data() + held), kReadPiece);
+        const std::size_t got = source_.Read(buffer_.data() + held, kReadPiece);
         buffer_.resize(held + got);
-        readError_ = readError_ || stream_.bad();
+        readError_ = readError_ || source_.Failed();
         return got > 0;
     }
 
@@ -394,7 +427,7 @@ class ListParser {
         }
     }
 
-    InputFileStream& stream_;
+    ByteSource& source_;
     const std::atomic<bool>& stop_;
     // The bytes read and not yet done with: from next_ on, the lines to come.
     std::string buffer_;
@@ -417,5 +450,11 @@ ListReading ReadDigestList(const std::u16string& path, const std::atomic<bool>& 
     InputFileStream stream(path);
     if (stream.fail())
         return ListReading{std::nullopt, 0, std::u16string(kUnreadable)};
-    return ListParser(stream, stop).Parse();
+    FileSource source(stream);
+    return ListParser(source, stop).Parse();
+}
+
+ListReading ParseDigestList(std::string_view bytes, const std::atomic<bool>& stop) {
+    MemorySource source(bytes);
+    return ListParser(source, stop).Parse();
 }

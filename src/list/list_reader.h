@@ -74,3 +74,5 @@ struct ListReading {
 // line that is no header, or that passes 64 KiB without ending, at once), and what is kept grows
 // with the lines accepted. Throws StopRequested once the stop is set.
 ListReading ReadDigestList(const std::u16string& path, const std::atomic<bool>& stop);
+// The same for the bytes of a list held in memory.
+ListReading ParseDigestList(std::string_view bytes, const std::atomic<bool>& stop);
