@@ -12,7 +12,8 @@ struct CommandResult {
 };
 
 // Runs the program with the arguments, no shell in between, in the working directory if one is
-// given; stdin is empty, stdout and stderr are collected. On Windows the arguments are UTF-8.
+// given; stdin is empty, stdout and stderr are collected, and on Linux no other descriptor is
+// open. On Windows the arguments are UTF-8.
 CommandResult RunCommand(const std::vector<std::string>& argv,
                          const std::string& workingDirectory = {});
 
