@@ -116,9 +116,9 @@ TEST(ListWriter, LayoutsByteForByte) {
          Lines({"# /d(2)", kDoubleRule, kRule + kFailureTitle, "# /d/z", "# /d/b", kRule}) +
              Timing("-0.2", "0.0")},
         {3, oddNames, noFailures, 0, beforeWrap, afterWrap,
-         Lines({"# /d(3)", kDoubleRule, a, "/d/line?break??tab\t?\t900150983cd24fb0d6963f7d28e17f72",
-                "/d/m???\x83\x74\x83\x40\x83\x43\x83\x8b\td41d8cd98f00b204e9800998ecf8427e",
-                kRule}) +
+         Lines(
+             {"# /d(3)", kDoubleRule, a, "/d/line?break??tab\t?\t900150983cd24fb0d6963f7d28e17f72",
+              "/d/m???\x83\x74\x83\x40\x83\x43\x83\x8b\td41d8cd98f00b204e9800998ecf8427e", kRule}) +
              Timing("2147483.6", "0.1")},
     };
     ScratchFolder folder;
