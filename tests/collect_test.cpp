@@ -75,6 +75,8 @@ TEST(FileCollector, RootWithTrailingSeparatorKeepsItInEveryPath) {
 
 // Permission denial, FIFOs and the links of a Linux folder: no such cases on Windows.
 #ifndef _WIN32
+// A walk of files records the folder that cannot be listed in its files' place, never to be
+// opened, and counts it as no file.
 TEST(FileCollector, UnreadableSubfolderIsSkippedAndItsSiblingsWalked) {
     ScratchFolder folder;
     folder.WriteFile("open/f", "");
@@ -86,9 +88,17 @@ TEST(FileCollector, UnreadableSubfolderIsSkippedAndItsSiblingsWalked) {
         std::string lines;
         for (const std::string& line : Collected(folder, {folder.Wide()}, FilesAndFolders))
             lines += line + " ";
+        FileCollector collector;
+        collector.roots = {folder.Wide()};
+        collector.Collect(FilesOnly);
+        for (const std::string& line : Entries(collector.collected, folder))
+            lines += line + " ";
+        lines += std::to_string(collector.collectedCount) + " ";
+        for (const std::u16string& path : collector.unopenable)
+            lines += *WideToNative(path) == folder.Path("locked") + "/" ? "unopenable" : "?";
         return lines;
     });
-    EXPECT_EQ(walked, "R| R/open|f R/open| R/zz|k R/zz| ");
+    EXPECT_EQ(walked, "R| R/open|f R/open| R/zz|k R/zz| R/locked| R/open|f R/zz|k 2 unopenable");
 }
 
 std::vector<std::string> Sorted(std::vector<std::string> lines) {
@@ -119,10 +129,11 @@ TEST(FileCollector, LinksAndSpecialFilesNeitherLoopNorHang) {
     folder.WriteFile("m2/q", "");
     folder.MakeLink("m1/to2", "../m2");
     folder.MakeLink("m2/to1", "../m1");
-    EXPECT_EQ(
-        Sorted(Collected(folder, {folder.Wide()}, FilesOnly)),
-        (std::vector<std::string>{"R/a|x", "R/b/sibling|x", "R/m1/to2|q", "R/m1|p", "R/m2/to1|p",
-                                  "R/m2|q", "R/out|x", "R/sub|g", "R|f", "R|fifo"}));
+    // A dangling link and one that loops are of no kind the walk can tell: files it found.
+    EXPECT_EQ(Sorted(Collected(folder, {folder.Wide()}, FilesOnly)),
+              (std::vector<std::string>{"R/a|x", "R/b/sibling|x", "R/m1/to2|q", "R/m1|p",
+                                        "R/m2/to1|p", "R/m2|q", "R/out|x", "R/sub|g", "R|dangling",
+                                        "R|f", "R|fifo", "R|loop"}));
 
     // Twelve folders that each link to all the others: every folder is entered once through a
     // link, where every path through the links would be some 10^9 paths.

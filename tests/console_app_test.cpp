@@ -198,6 +198,67 @@ TEST(ConsoleProgram, ReportsOnStderrWithAStatusThatTellsWhy) {
         << result.errors;
 }
 
+// --help and --version answer on stdout; a mistyped option is refused with the usage, while a
+// folder whose name begins with "-" is still a folder.
+TEST(ConsoleProgram, HelpVersionAndMistypedOptions) {
+    ScratchFolder workingDirectory;
+    CommandResult result = Hashwick(workingDirectory, {"--version"});
+    EXPECT_EQ(result.exitStatus, 0);
+    EXPECT_EQ(result.output, "hashwick " HASHWICK_VERSION "\n");
+    result = Hashwick(workingDirectory, {"--help"});
+    EXPECT_EQ(result.exitStatus, 0);
+    EXPECT_EQ(result.errors, "");
+    for (const char* part : {"hashwick [フォルダ]", "hashwick --verify リスト [フォルダ]",
+                             "hashwick --compare 旧リスト 新リスト", "HASHWICK_UI",
+                             "HASHWICK_THREADS", "終了ステータス:\n  0  ", "\n  1  ", "\n  2  "}) {
+        EXPECT_NE(result.output.find(part), std::string::npos) << part;
+    }
+    const std::string help = result.output;
+
+    result = Hashwick(workingDirectory, {"--hlep"});
+    EXPECT_EQ(result.exitStatus, 2);
+    EXPECT_EQ(result.errors, "Hashwick: そのようなオプションはありません: --hlep\n" + help);
+    EXPECT_TRUE(std::filesystem::is_empty(workingDirectory.Root()));
+
+    for (const char* folder : {"--data", "-x"}) {
+        workingDirectory.WriteFile(std::string(folder) + "/a", "a");
+        EXPECT_EQ(Hashwick(workingDirectory, {std::string("./") + folder}).exitStatus, 0);
+        EXPECT_TRUE(workingDirectory.ReadFile("Hashwick_" + std::string(folder) + ".txt")
+                        .starts_with("# ./" + std::string(folder) + "(1)\r\n"));
+    }
+    EXPECT_EQ(Hashwick(workingDirectory, {"--data"}).exitStatus, 0);
+}
+
+// A folder given with trailing separators is the folder itself; one given as "." or ".." names
+// its list after the folder's own name.
+TEST(ConsoleProgram, TrailingSeparatorsAndDotsNameTheFolderItself) {
+    ScratchFolder folder;
+    ScratchFolder workingDirectory;
+    folder.WriteFile("data/a.txt", "abc");
+    folder.WriteFile("data/sub/b", "a");
+    const std::string root = folder.Path("data");
+    const std::string list =
+        Lines({"# " + root + "(2)", kDoubleRule, root + "/a.txt\t900150983cd24fb0d6963f7d28e17f72",
+               root + "/sub/b\t0cc175b9c0f1b6a831c399e269772661", kRule});
+    for (const std::string& given : {root, root + "/", root + "//"}) {
+        EXPECT_EQ(Hashwick(workingDirectory, {given}).exitStatus, 0) << given;
+        EXPECT_TRUE(workingDirectory.ReadFile("Hashwick_data.txt").starts_with(list)) << given;
+        std::filesystem::remove(workingDirectory.Path("Hashwick_data.txt"));
+    }
+    for (const auto& [given, in] : {std::pair<std::string, std::string>{".", root},
+                                    {"..", folder.Path("data/sub")},
+                                    {"sub/..", root}}) {
+        const std::vector<std::string> command = {
+            "env", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY", HASHWICK_BINARY, given};
+        EXPECT_EQ(RunCommand(command, in).exitStatus, 0) << given;
+        EXPECT_TRUE(
+            folder.ReadFile("data/" + std::string(in == root ? "" : "sub/") + "Hashwick_data.txt")
+                .starts_with("# " + given + "(2)\r\n"))
+            << given;
+        std::filesystem::remove(in + "/Hashwick_data.txt");
+    }
+}
+
 // An interrupt is the window's close command: the run stops at once, during the walk as during
 // a file that would take an hour, no list is written, and the program says why.
 TEST(ConsoleProgram, InterruptStopsTheRunWithoutAList) {
@@ -212,6 +273,24 @@ TEST(ConsoleProgram, InterruptStopsTheRunWithoutAList) {
         EXPECT_EQ(result.errors, "Hashwick: シグナル SIGINT を受けたため中断しました。\n");
         EXPECT_TRUE(std::filesystem::is_empty(workingDirectory.Root()));
     }
+}
+
+// A run that runs out of memory says so and writes no list: the earlier list stays.
+TEST(ConsoleProgram, LackOfMemoryKeepsTheEarlierList) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "a sanitizer's shadow memory does not fit below a limit of the address space";
+#endif
+    ScratchFolder folder;
+    ScratchFolder workingDirectory;
+    const std::string hungry = folder.MakeMemoryHungryWalk(20'000);
+    workingDirectory.WriteFile("Hashwick_hungry.txt", "earlier list");
+    const CommandResult result =
+        Hashwick(workingDirectory, {hungry}, {"prlimit", "--as=" + std::to_string(100 << 20)});
+    EXPECT_EQ(result.exitStatus, 1);
+    EXPECT_EQ(result.errors,
+              "Hashwick: リストファイルを書き込めませんでした。\nメモリが足りません。\n");
+    EXPECT_EQ(workingDirectory.ReadFile("Hashwick_hungry.txt"), "earlier list");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(workingDirectory.Root()), {}), 1);
 }
 
 }  // namespace

@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 #ifndef _WIN32
 #include <sys/resource.h>
+#include <unistd.h>
 #endif
 
 #include <filesystem>
+#include <fstream>
 
 #include "digest/worker.h"
 #include "platform/path_text.h"
@@ -92,7 +94,8 @@ TEST(MainDialog, AUserSessionFromOpeningToExit) {
     ASSERT_TRUE(session.WaitFor([](const Screen& s) { return s.openedDocuments.size() == 1; }));
     EXPECT_EQ(session.Look().openedDocuments[0], u"Hashwick_first.txt");
 
-    session.StartRun(folder.Path("second"));
+    // A trailing separator in the field changes nothing.
+    session.StartRun(folder.Path("second") + "/");
     ASSERT_TRUE(session.WaitForIdleWith(1, 1));
     const std::string second = session.ListFile("Hashwick_second.txt");
     EXPECT_TRUE(second.starts_with(
@@ -285,6 +288,40 @@ TEST(MainDialog, AWorkerThatCannotBeCreatedIsReported) {
         return seen;
     });
     EXPECT_EQ(outcome, "作業スレッドを開始できませんでした。 idle");
+}
+
+// A run that runs out of memory ends with an error box; no list is written, the earlier one stays,
+// and an automatic run fails.
+TEST(MainDialog, LackOfMemoryIsReportedAndKeepsTheEarlierList) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "a sanitizer's shadow memory does not fit below a limit of the address space";
+#endif
+    ScratchFolder folder;
+    const std::string hungry = folder.MakeMemoryHungryWalk(20'000);
+    folder.WriteFile("Hashwick_hungry.txt", "earlier list");
+    const std::string outcome = RunInChildProcess([&] {
+        // The process may have 64 MB more than it has when the dialog shows.
+        DialogSession session({}, {}, &folder);
+        session.WaitFor([](const Screen& s) { return s.shown; });
+        std::ifstream statm("/proc/self/statm");
+        rlim_t pages = 0;
+        statm >> pages;
+        const rlim_t limit = pages * static_cast<rlim_t>(sysconf(_SC_PAGESIZE)) + (64 << 20);
+        const rlimit memory{limit, limit};
+        setrlimit(RLIMIT_AS, &memory);
+        session.StartRun(hungry);
+        session.WaitFor([](const Screen& s) { return s.TopBox() != nullptr; });
+        const ScriptedBackend::Box box = *session.Look().TopBox();
+        std::string seen = *WideToNative(box.text);
+        seen += box.type == (MB_OK | MB_ICONERROR) ? " error" : " ?";
+        seen += IsIdle(session.Look()) ? " idle" : " busy";
+        session.Ui().Answer(IDOK);
+        session.Ui().Close();
+        session.Finish();
+        return seen;
+    });
+    EXPECT_EQ(outcome, "リストファイルを書き込めませんでした。\nメモリが足りません。 error idle");
+    EXPECT_EQ(folder.ReadFile("Hashwick_hungry.txt"), "earlier list");
 }
 #endif
 

@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "digest/worker.h"
+#include "platform/folder_path.h"
 #include "platform/path_text.h"
 #include "report/list_file_name.h"
 #include "report/list_writer.h"
@@ -37,6 +38,32 @@ TEST(ListFileName, IsTheLastComponentWithoutExtensionOrTheDrive) {
     };
     for (const auto& [root, name] : cases)
         EXPECT_EQ(MakeListFileName(root), name) << *WideToNative(root);
+}
+
+// A folder given with trailing separators is the folder; the top of the file system, and on
+// Windows a drive's root, keep theirs.
+TEST(ListFileName, TrailingSeparatorsGoBeforeTheRun) {
+#ifdef _WIN32
+    const std::pair<std::u16string, std::u16string> cases[] = {
+        {u"C:\\", u"C:\\"},
+        {u"C:\\\\", u"C:\\"},
+        {u"C:\\data\\", u"C:\\data"},
+        {u"C:/data//", u"C:/data"},
+        {u"\\", u"\\"},
+        {u"\\\\server\\share\\", u"\\\\server\\share"}};
+#else
+    const std::pair<std::u16string, std::u16string> cases[] = {{u"/", u"/"},
+                                                               {u"//", u"/"},
+                                                               {u"data/", u"data"},
+                                                               {u"/srv/data//", u"/srv/data"},
+                                                               {u"data\\", u"data\\"}};
+#endif
+    for (const auto& [given, root] : cases) {
+        EXPECT_EQ(WithoutTrailingSeparators(given), root) << *WideToNative(given);
+        if (root.ends_with(u"data")) {
+            EXPECT_EQ(MakeListFileName(root), u"Hashwick_data.txt") << *WideToNative(given);
+        }
+    }
 }
 
 TEST(ListWriter, WritesTheDocumentedExampleByteForByte) {
@@ -74,7 +101,7 @@ TEST(ListWriter, LayoutsByteForByte) {
     const DigestTable oddNames = {
         {u"/d/a", u"0cc175b9c0f1b6a831c399e269772661"},
         {outside, u"d41d8cd98f00b204e9800998ecf8427e"},
-        {u"/d/line\nbreak\r\x01tab\t", u"900150983cd24fb0d6963f7d28e17f72"}};
+        {u"/d/line\nbreak\r\x01tab\t\x7f", u"900150983cd24fb0d6963f7d28e17f72"}};
     const FailureList noFailures, twoFailures = {u"/d/z", u"/d/b"};
     const Case cases[] = {
         {0, none, noFailures, 5, 5, 5,
@@ -89,9 +116,9 @@ TEST(ListWriter, LayoutsByteForByte) {
          Lines({"# /d(2)", kDoubleRule, kRule + kFailureTitle, "# /d/z", "# /d/b", kRule}) +
              Timing("-0.2", "0.0")},
         {3, oddNames, noFailures, 0, beforeWrap, afterWrap,
-         Lines({"# /d(3)", kDoubleRule, a, "/d/line?break??tab\t\t900150983cd24fb0d6963f7d28e17f72",
-                "/d/m???\x83\x74\x83\x40\x83\x43\x83\x8b\td41d8cd98f00b204e9800998ecf8427e",
-                kRule}) +
+         Lines(
+             {"# /d(3)", kDoubleRule, a, "/d/line?break??tab\t?\t900150983cd24fb0d6963f7d28e17f72",
+              "/d/m???\x83\x74\x83\x40\x83\x43\x83\x8b\td41d8cd98f00b204e9800998ecf8427e", kRule}) +
              Timing("2147483.6", "0.1")},
     };
     ScratchFolder folder;

@@ -114,6 +114,19 @@ TEST(WindowsProgram, WritesTheListOrSaysWhyWithTheStatusesOfLinux) {
             .starts_with(Lines({"# " + root + "(1)", kDoubleRule,
                                 root + "\\a.txt\t900150983cd24fb0d6963f7d28e17f72", kRule})));
 
+    // Trailing separators of either kind change nothing.
+    const std::string list = workingDirectory.ReadFile("Hashwick_docs.txt");
+    for (const std::string& given : {root + "\\", root + "/"}) {
+        result = RunCommand({HASHWICK_BINARY, given}, workingDirectory.Root());
+        EXPECT_EQ(result.exitStatus, 0) << given;
+        EXPECT_EQ(workingDirectory.ReadFile("Hashwick_docs.txt").substr(0, list.find(kWalk)),
+                  list.substr(0, list.find(kWalk)))
+            << given;
+    }
+
+    result = RunCommand({HASHWICK_BINARY, "--version"}, workingDirectory.Root());
+    EXPECT_EQ(result.exitStatus, 0);
+    EXPECT_EQ(result.output, "hashwick " HASHWICK_VERSION "\r\n");
     result = RunCommand({HASHWICK_BINARY}, workingDirectory.Root());
     EXPECT_EQ(result.exitStatus, 2);
     EXPECT_EQ(result.errors, "Hashwick: 使い方: hashwick フォルダ\r\n");

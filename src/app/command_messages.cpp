@@ -14,6 +14,16 @@ std::u16string ListErrorText(const std::u16string& name, const ListReading& read
                           reading.reason);
 }
 
+int Interrupted(ConsoleStatusLine& console, const StopSignals& signals) {
+    console.Message(ProgramMessage(StoppedBySignalText(signals.Received().value_or(u"SIGINT"))));
+    return kExitDifferences;
+}
+
+int OutOfMemory(ConsoleStatusLine& console) {
+    console.Message(ProgramMessage(u"メモリが足りません。"));
+    return kExitDifferences;
+}
+
 int Conclude(ConsoleStatusLine& console, const ListFileResult& report, const ClassCounts& counts,
              std::u16string_view kind, bool same) {
     if (!report.written) {

@@ -1,5 +1,7 @@
-// The commands beside a run on a folder: a folder checked against its list, and two lists
-// compared. They run on the console whatever display there is, and write a report like a list.
+// The commands beside a run on a folder: a folder checked against its list, two lists compared,
+// the usage (--help) and the version (--version). They run on the console whatever display there
+// is; the checks write a report like a list. Any other argument that begins with "--" and names
+// no folder is refused with the usage.
 #pragma once
 
 #include <optional>
@@ -7,6 +9,7 @@
 #include <vector>
 
 enum CheckExitStatus : int {
+    kExitShown = 0,  // --help and --version
     kExitOnlyMatches = 0,
     kExitDifferences = 1,  // or stopped, or no report could be written
     kExitBadInput = 2,     // a list that cannot be read, or a folder refused

@@ -1,5 +1,7 @@
 #include "app/verify_command.h"
 
+#include <new>
+
 #include "app/command_messages.h"
 #include "app/console_commands.h"
 #include "check/check_report.h"
@@ -9,12 +11,17 @@
 #include "digest/hash_job.h"
 #include "digest/hashing_threads.h"
 #include "list/list_layout.h"
+#include "list/stop_request.h"
 #include "platform/file_attributes.h"
+#include "platform/folder_path.h"
 
 namespace {
 
 constexpr std::u16string_view kCaption = u"照合中";
+constexpr std::u16string_view kReading = u"照合中 リストを読んでいます";
 constexpr std::u16string_view kWalking = u"照合中 フォルダを走査しています";
+constexpr std::u16string_view kMatching = u"照合中 照らし合わせています";
+constexpr std::u16string_view kWriting = u"照合中 結果を書いています";
 constexpr std::u16string_view kNoSuchFolder = u"存在しないディレクトリが指定されています。";
 constexpr std::u16string_view kRootNotFound =
     u"リストのルートのフォルダが見つかりません。照合するフォルダを指定してください。";
@@ -42,8 +49,10 @@ std::u16string FolderToCheck(const DigestList& list,
                              const std::optional<std::u16string>& folderGiven,
                              std::u16string_view& refusal) {
     if (folderGiven) {
-        refusal = IsFolder(*folderGiven) ? u"" : kNoSuchFolder;
-        return *folderGiven;
+        // "data/" is the folder "data": the report's paths are those of "data".
+        const std::u16string folder = WithoutTrailingSeparators(*folderGiven);
+        refusal = IsFolder(folder) ? u"" : kNoSuchFolder;
+        return folder;
     }
     const ListedFolder listed = FindListedFolder(list.Root());
     if (!listed.path || !IsFolder(*listed.path)) {
@@ -54,53 +63,83 @@ std::u16string FolderToCheck(const DigestList& list,
     return *listed.path;
 }
 
-}  // namespace
-
-int RunVerify(const std::u16string& listName, const std::optional<std::u16string>& folderGiven) {
+// What a check holds while it runs; the signals' watcher stops each stage through it.
+struct VerifyRun {
     const Tick start = CurrentTick();
+    std::atomic<bool> stop = false;
     FileCollector collector;
     DigestTable digests;
     HashJob job{.collector = &collector, .digests = &digests, .failures = {}};
-    // Created before the walk's and the pass's threads, which leave the signals to it. A stop at
-    // any moment is seen by the walk or the pass, neither of which clears a request.
-    const StopSignals signals([&collector, &job](const std::u16string&) {
+
+    void Stop() {
+        stop = true;
         collector.stopWalk = true;
         job.stopHashing = true;
-    });
-    ConsoleStatusLine console;
-
-    const ListReading reading = ReadDigestList(listName);
-    if (!reading.list) {
-        console.Message(ListErrorText(listName, reading));
-        return kExitBadInput;
-    }
-    std::u16string_view refusal;
-    const std::u16string folder = FolderToCheck(*reading.list, folderGiven, refusal);
-    if (!refusal.empty()) {
-        console.Message(ProgramMessage(refusal));
-        return kExitBadInput;
     }
 
-    console.Draw(std::u16string(kWalking));
-    collector.roots = {folder};
-    collector.threads = HashingThreadCount();
-    collector.Collect(FilesOnly);
-    FolderCheck check(*reading.list, folder);
-    if (!collector.stopWalk) {
+    // Gives back the memory of the walk and the pass.
+    void Release() {
+        CollectedTable().swap(collector.collected);
+        decltype(collector.unopenable)().swap(collector.unopenable);
+        DigestTable().swap(digests);
+        FailureList().swap(job.failures);
+    }
+
+    int Run(const std::u16string& listName, const std::optional<std::u16string>& folderGiven,
+            ConsoleStatusLine& console) {
+        console.Draw(std::u16string(kReading));
+        const ListReading reading = ReadDigestList(listName, stop);
+        if (!reading.list) {
+            console.Message(ListErrorText(listName, reading));
+            return kExitBadInput;
+        }
+        std::u16string_view refusal;
+        const std::u16string folder = FolderToCheck(*reading.list, folderGiven, refusal);
+        if (!refusal.empty()) {
+            console.Message(ProgramMessage(refusal));
+            return kExitBadInput;
+        }
+
+        console.Draw(std::u16string(kWalking));
+        collector.roots = {folder};
+        collector.threads = HashingThreadCount();
+        collector.Collect(FilesOnly);
+        ThrowIfStopped(stop);
+        FolderCheck check(*reading.list, folder, {listName, VerifyReportName(listName)}, stop);
         check.TakeUnlisted(collector.collected);
         progressLine = &console;
         progressTotal = collector.collected.size();
         job.progress = ShowProgress;
         job.RunHashingPass();
         progressLine = nullptr;
+        ThrowIfStopped(stop);
+
+        console.Draw(std::u16string(kMatching));
+        check.Settle(collector, digests, job.failures);
+        console.Draw(std::u16string(kWriting));
+        const ListFileResult report = WriteVerifyReport(check, listName, start, stop);
+        // A folder that could not be listed may hold files that nothing accounts for.
+        return Conclude(console, report, check.Counts(), u"照合",
+                        OnlyMatches(check.Counts()) && check.Unlisted().empty());
     }
-    if (const std::optional<std::u16string> signal = signals.Received()) {
-        console.Message(ProgramMessage(StoppedBySignalText(*signal)));
-        return kExitDifferences;
+};
+
+}  // namespace
+
+int RunVerify(const std::u16string& listName, const std::optional<std::u16string>& folderGiven) {
+    VerifyRun run;
+    // Created before the walk's and the pass's threads, which leave the signals to it. None of
+    // the stages clears a request, so a stop at any moment is seen by the stage under way.
+    const StopSignals signals([&run](const std::u16string&) { run.Stop(); });
+    ConsoleStatusLine console;
+    try {
+        return run.Run(listName, folderGiven, console);
+    } catch (const StopRequested&) {
+        progressLine = nullptr;
+        return Interrupted(console, signals);
+    } catch (const std::bad_alloc&) {
+        progressLine = nullptr;
+        run.Release();
+        return OutOfMemory(console);
     }
-    check.Settle(collector, digests, job.failures);
-    const ListFileResult report = WriteVerifyReport(check, listName, start, CurrentTick());
-    // A folder that could not be listed may hold files that nothing accounts for.
-    return Conclude(console, report, check.Counts(), u"照合",
-                    OnlyMatches(check.Counts()) && check.Unlisted().empty());
 }

@@ -2,9 +2,13 @@
 
 #include "list/list_layout.h"
 #include "list/list_text.h"
+#include "list/stop_request.h"
 
-CheckReport::CheckReport(const std::u16string& fileName)
-    : result_{.fileName = fileName, .written = false, .reason = {}}, file_(fileName), out_(file_) {}
+CheckReport::CheckReport(const std::u16string& fileName, const std::atomic<bool>& stop)
+    : stop_(stop),
+      result_{.fileName = fileName, .written = false, .reason = {}},
+      file_(fileName),
+      out_(file_) {}
 
 void CheckReport::ListLines(std::u16string_view title, const std::u16string& name,
                             const DigestList& list) {
@@ -26,7 +30,7 @@ void CheckReport::Section(FileClass fileClass) {
 }
 
 ListFileResult CheckReport::Finish(std::span<const FileClass> classes, const ClassCounts& counts,
-                                   std::u16string_view label, Tick start, Tick end) {
+                                   std::u16string_view label, Tick start) {
     if (!out_.Usable()) {
         result_.reason = out_.UnusableReason();
         return result_;
@@ -36,8 +40,12 @@ ListFileResult CheckReport::Finish(std::span<const FileClass> classes, const Cla
         out_.Line(
             {u"# ", kClassNames[each], u" ", CountText(static_cast<std::int64_t>(counts[each]))});
     }
-    out_.Line({u"# ", label, u"は", SecondsText(start, end), kSeconds});
+    // The whole command's time, up to this line.
+    out_.Line({u"# ", label, u"は", SecondsText(start, CurrentTick()), kSeconds});
     out_.Flush();
+    // A stop during the long wait for the disk still leaves no report.
+    file_.Seal();
+    ThrowIfStopped(stop_);
     result_.written = file_.Commit();
     result_.reason = file_.Reason();
     return result_;

@@ -4,6 +4,7 @@
 // classes and the time taken.
 #pragma once
 
+#include <atomic>
 #include <span>
 #include <string>
 #include <string_view>
@@ -20,18 +21,22 @@ constexpr std::u16string_view kNoDigest = u"読取不可";
 
 class CheckReport {
   public:
-    explicit CheckReport(const std::u16string& fileName);
+    // Whoever writes the report looks at the stop in its loops, as Finish does before the report
+    // takes its name.
+    CheckReport(const std::u16string& fileName, const std::atomic<bool>& stop);
 
     ListOutput& Out() { return out_; }
     // What the header says of a list: its name, its root and count, and whether its run was
     // stopped or its line ends were changed. The title names the list ("リスト", "旧リスト").
     void ListLines(std::u16string_view title, const std::u16string& name, const DigestList& list);
     void Section(FileClass fileClass);
-    // The counts of the classes, in the order given, and "# <label>は<seconds>秒です".
+    // The counts of the classes, in the order given, and "# <label>は<seconds>秒です": the time
+    // from the start to that line. Throws StopRequested once the stop is set.
     ListFileResult Finish(std::span<const FileClass> classes, const ClassCounts& counts,
-                          std::u16string_view label, Tick start, Tick end);
+                          std::u16string_view label, Tick start);
 
   private:
+    const std::atomic<bool>& stop_;
     ListFileResult result_;
     ReplacementFile file_;
     ListOutput out_;

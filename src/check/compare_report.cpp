@@ -4,6 +4,7 @@
 
 #include "check/check_report.h"
 #include "list/list_layout.h"
+#include "list/stop_request.h"
 #include "report/list_file_name.h"
 
 namespace {
@@ -14,18 +15,19 @@ constexpr std::array kOrder = {kMismatch,   kMissing,   kAdded, kMoved,
 class CompareReport {
   public:
     CompareReport(const ListComparison& comparison, const std::u16string& oldName,
-                  const std::u16string& newName)
+                  const std::u16string& newName, const std::atomic<bool>& stop)
         : comparison_(comparison),
           old_(comparison.Old()),
           new_(comparison.New()),
-          report_(MakeCheckReportName(oldName, u"比較")),
+          stop_(stop),
+          report_(MakeCheckReportName(oldName, u"比較"), stop),
           out_(report_.Out()) {
         report_.ListLines(u"旧リスト", oldName, old_);
         report_.ListLines(u"新リスト", newName, new_);
         out_.Line({kDoubleRule});
     }
 
-    ListFileResult Write(Tick start, Tick end) {
+    ListFileResult Write(Tick start) {
         for (const FileClass each : kOrder) {
             if (comparison_.Counts()[each] == 0)
                 continue;
@@ -33,17 +35,19 @@ class CompareReport {
             // The files that went are the old list's; all others come in the new list's order.
             if (each == kMissing) {
                 for (std::size_t file = 0; file < old_.files.size(); ++file) {
+                    ThrowIfStopped(stop_);
                     if (comparison_.OldClass(file) == kMissing)
                         FileLine(old_, old_.files[file]).EndLine();
                 }
                 continue;
             }
             for (std::size_t file = 0; file < new_.files.size(); ++file) {
+                ThrowIfStopped(stop_);
                 if (comparison_.NewClass(file) == each)
                     NewFileLine(file, each);
             }
         }
-        return report_.Finish(kOrder, comparison_.Counts(), u"比較", start, end);
+        return report_.Finish(kOrder, comparison_.Counts(), u"比較", start);
     }
 
   private:
@@ -91,6 +95,7 @@ class CompareReport {
                                std::u16string_view title) {
             const auto [first, last] = index.Find(key);
             for (std::size_t position = first; position < last; ++position) {
+                ThrowIfStopped(stop_);
                 const ListedFile& listed = list.files[index.Order()[position]];
                 FileLine(list, listed).Text(u"\t").Text(title).Text(u"の");
                 out_.Text(CountText(listed.line)).Text(u"行目").EndLine();
@@ -103,6 +108,7 @@ class CompareReport {
     const ListComparison& comparison_;
     const DigestList& old_;
     const DigestList& new_;
+    const std::atomic<bool>& stop_;
     CheckReport report_;
     ListOutput& out_;
 };
@@ -110,6 +116,7 @@ class CompareReport {
 }  // namespace
 
 ListFileResult WriteCompareReport(const ListComparison& comparison, const std::u16string& oldName,
-                                  const std::u16string& newName, Tick start, Tick end) {
-    return CompareReport(comparison, oldName, newName).Write(start, end);
+                                  const std::u16string& newName, Tick start,
+                                  const std::atomic<bool>& stop) {
+    return CompareReport(comparison, oldName, newName, stop).Write(start);
 }

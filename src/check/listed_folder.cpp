@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "list/list_text.h"
+#include "platform/file_attributes.h"
 #include "platform/folder_enumeration.h"
 #include "platform/path_text.h"
 
@@ -36,14 +37,16 @@ std::vector<std::u16string> NamesListedAs(const std::u16string& folder, std::str
 
 }  // namespace
 
-ListedFolder FindListedFolder(std::string_view root) {
-    ListTextEncoder encoder;
+namespace {
+
+// The path reached from `path` by the components of `rest`, separated by the separator; empty
+// components are skipped. Each is found as FindListedFolder tells.
+ListedFolder Follow(std::u16string path, std::string_view rest, ListTextEncoder& encoder) {
     const auto separator = static_cast<char>(kPathSeparator);
-    std::u16string path;
     std::size_t start = 0;
     for (;;) {
-        const std::size_t end = std::min(root.find(separator, start), root.size());
-        const std::string_view component = root.substr(start, end - start);
+        const std::size_t end = std::min(rest.find(separator, start), rest.size());
+        const std::string_view component = rest.substr(start, end - start);
         if (component.empty() || IsTakenAsItStands(component)) {
             path.append(component.begin(), component.end());
         } else {
@@ -54,9 +57,26 @@ ListedFolder FindListedFolder(std::string_view root) {
                 return {std::nullopt, names.size() > 1};
             path += names.front();
         }
-        if (end == root.size())
+        if (end == rest.size())
             return {path, false};
-        path += kPathSeparator;
+        if (!path.ends_with(kPathSeparator))
+            path += kPathSeparator;
         start = end + 1;
     }
+}
+
+}  // namespace
+
+ListedFolder FindListedFolder(std::string_view root) {
+    ListTextEncoder encoder;
+    return Follow({}, root, encoder);
+}
+
+bool FindListedFolderBelow(const std::u16string& folder, std::string_view below) {
+    ListTextEncoder encoder;
+    const ListedFolder found = Follow(folder, below, encoder);
+    if (!found.path)
+        return false;
+    const DWORD attributes = GetFileAttributesW(found.path->c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }

@@ -16,3 +16,7 @@ struct ListedFolder {
 // into the component's bytes; a component that conversion leaves as it is (plain ASCII) is taken
 // as it stands.
 ListedFolder FindListedFolder(std::string_view root);
+
+// Whether a folder lies below the folder at the path the list writes as `below` (the path below
+// a list's root, from its leading separator on), each component found as above.
+bool FindListedFolderBelow(const std::u16string& folder, std::string_view below);

@@ -7,6 +7,7 @@
 
 #include "check/check_report.h"
 #include "list/list_layout.h"
+#include "list/stop_request.h"
 #include "platform/system_error_text.h"
 #include "report/list_file_name.h"
 
@@ -42,10 +43,12 @@ std::u16string Spelled(std::u16string_view text) {
 
 class VerifyReport {
   public:
-    VerifyReport(const FolderCheck& check, const std::u16string& listName)
+    VerifyReport(const FolderCheck& check, const std::u16string& listName,
+                 const std::atomic<bool>& stop)
         : check_(check),
           list_(check.List()),
-          report_(MakeCheckReportName(listName, u"照合")),
+          stop_(stop),
+          report_(VerifyReportName(listName), stop),
           out_(report_.Out()) {
         report_.ListLines(u"リスト", listName, list_);
         out_.Line({u"# 照合したフォルダ: ", check.Folder()});
@@ -56,22 +59,27 @@ class VerifyReport {
         out_.Line({kDoubleRule});
     }
 
-    ListFileResult Write(Tick start, Tick end) {
+    ListFileResult Write(Tick start) {
         for (const FileClass each : kOrder) {
             if (check_.Counts()[each] == 0)
                 continue;
             report_.Section(each);
             if (each == kAdded) {
-                for (const std::u16string& path : check_.Added())
+                for (const std::u16string& path : check_.Added()) {
+                    ThrowIfStopped(stop_);
                     out_.Line({path});
+                }
             } else {
                 for (std::size_t file = 0; file < list_.files.size(); ++file) {
+                    ThrowIfStopped(stop_);
                     if (check_.OutcomeOf(file).fileClass == each)
                         FileLine(file);
+                    if (list_.files[file].folder)
+                        FoundBelow(file, each);
                 }
             }
         }
-        return report_.Finish(kOrder, check_.Counts(), u"照合", start, end);
+        return report_.Finish(kOrder, check_.Counts(), u"照合", start);
     }
 
   private:
@@ -116,7 +124,11 @@ class VerifyReport {
                 Reason(outcome);
                 break;
             case kNowReadable:
-                ListedPath(file).Text(u"\t").Bytes(DigestHex(outcome.now));
+                // A folder has no digest: its files follow it.
+                if (file.folder)
+                    ListedPath(file);
+                else
+                    ListedPath(file).Text(u"\t").Bytes(DigestHex(outcome.now));
                 break;
             case kStillUnreadable:
                 ListedPath(file).Text(u"\t");
@@ -131,6 +143,23 @@ class VerifyReport {
         out_.EndLine();
     }
 
+    // The files of the class found now below a folder that the list's run could not list.
+    void FoundBelow(std::size_t folder, FileClass fileClass) {
+        const auto& found = check_.BelowListedFolders();
+        auto each = std::lower_bound(found.begin(), found.end(), folder,
+                                     [](const auto& a, std::size_t f) { return a.folder < f; });
+        for (; each != found.end() && each->folder == folder; ++each) {
+            if (each->fileClass != fileClass)
+                continue;
+            out_.Text(each->path).Text(u"\t");
+            if (each->found == FolderCheck::kDigested)
+                out_.Bytes(DigestHex(each->now));
+            else
+                out_.Text(each->found == FolderCheck::kNotRegular ? kNotRegular : kNotRead);
+            out_.EndLine();
+        }
+    }
+
     // The group of names with the file's bytes, where its first listed file comes: each listed
     // file with its line, then each file found now with its name spelled out.
     void AmbiguousGroup(const ListedFile& file) {
@@ -139,6 +168,7 @@ class VerifyReport {
         if (&list_.files[index.Order()[first]] != &file)
             return;
         for (std::size_t position = first; position < last; ++position) {
+            ThrowIfStopped(stop_);
             const ListedFile& listed = list_.files[index.Order()[position]];
             ListedPath(listed).Text(u"\t");
             ListedDigest(listed).Text(u"\tリストの").Text(CountText(listed.line)).Text(u"行目");
@@ -149,6 +179,7 @@ class VerifyReport {
             std::lower_bound(found.begin(), found.end(), first,
                              [](const auto& a, std::size_t g) { return a.group < g; });
         for (auto each = begin; each != found.end() && each->group == first; ++each) {
+            ThrowIfStopped(stop_);
             out_.Text(each->path).Text(u"\t");
             if (each->found == FolderCheck::kDigested)
                 out_.Bytes(DigestHex(each->now));
@@ -162,13 +193,18 @@ class VerifyReport {
 
     const FolderCheck& check_;
     const DigestList& list_;
+    const std::atomic<bool>& stop_;
     CheckReport report_;
     ListOutput& out_;
 };
 
 }  // namespace
 
+std::u16string VerifyReportName(const std::u16string& listName) {
+    return MakeCheckReportName(listName, u"照合");
+}
+
 ListFileResult WriteVerifyReport(const FolderCheck& check, const std::u16string& listName,
-                                 Tick start, Tick end) {
-    return VerifyReport(check, listName).Write(start, end);
+                                 Tick start, const std::atomic<bool>& stop) {
+    return VerifyReport(check, listName, stop).Write(start);
 }

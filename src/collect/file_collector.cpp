@@ -1,6 +1,7 @@
 #include "collect/file_collector.h"
 
 #include <algorithm>
+#include <new>
 #include <system_error>
 #include <thread>
 
@@ -61,7 +62,7 @@ void FileCollector::Collect(int collectMode) {
         WalkPath(root);
     }
     descent_.clear();
-    collectedCount = collected.size();
+    collectedCount = collected.size() - (mode == FilesOnly ? unlisted.size() : 0);
 }
 
 bool FileCollector::WalkPath(const std::u16string& path) {
@@ -90,6 +91,11 @@ bool FileCollector::WalkFolder(const std::u16string& path, DWORD attributes) {
     const HANDLE find = FindFirstFileW(pattern.c_str(), &found);
     if (find == INVALID_HANDLE_VALUE) {
         unlisted.emplace_back(path, GetLastError());
+        // The folder stands where its files would: the pass lists it as not read, never opened.
+        if (mode == FilesOnly) {
+            unopenable.insert(path + kPathSeparator);
+            collected.emplace(path, u"");
+        }
         return false;
     }
     std::vector<std::u16string> children;
@@ -118,14 +124,17 @@ bool FileCollector::WalkFolder(const std::u16string& path, DWORD attributes) {
     // This folder's files are recorded one after the other: each goes right behind the last.
     auto lastHere = collected.end();
     for (std::size_t i = 0; i < children.size() && !stopWalk; ++i) {
-        auto [folder, name] = Split(children[i], childAttributes[i]);
-        if (folder.empty() && name.empty())
-            continue;
+        // An entry of no kind the walk can tell (a dangling link, one whose attributes may not
+        // be read) is a file to the pass, which fails to open it and lists it as not read.
+        const DWORD childKind = childAttributes[i] == INVALID_FILE_ATTRIBUTES
+                                    ? FILE_ATTRIBUTE_NORMAL
+                                    : childAttributes[i];
+        auto [folder, name] = Split(children[i], childKind);
         if (name.empty()) {
             followLinks_ = followLinksBelow;
-            WalkFolder(children[i], childAttributes[i]);
+            WalkFolder(children[i], childKind);
         } else if (mode != FoldersOnly) {
-            if ((childAttributes[i] & FILE_ATTRIBUTE_DEVICE) != 0 || !followLinksBelow)
+            if ((childKind & FILE_ATTRIBUTE_DEVICE) != 0 || !followLinksBelow)
                 unopenable.insert(children[i]);
             lastHere = lastHere == collected.end()
                            ? collected.emplace(std::move(folder), std::move(name))
@@ -149,9 +158,19 @@ void FileCollector::AskUnknownAttributes(const std::vector<std::u16string>& path
     }
     // Each thread takes a stretch of the unknown; a stop leaves the rest unasked. The threads only
     // ask: what the walk keeps is made by its own thread, whose memory it stays in.
+    // A helper's lack of memory ends its stretch; the walk's thread throws it on once the
+    // helpers are done, as if it had met it itself.
+    std::atomic<bool> helperOutOfMemory = false;
     const auto ask = [&](std::size_t begin, std::size_t end) {
         for (std::size_t i = begin; i < end && !stopWalk; ++i)
             attributes[unknown[i]] = GetFileAttributesW(paths[unknown[i]].c_str());
+    };
+    const auto help = [&](std::size_t begin, std::size_t end) {
+        try {
+            ask(begin, end);
+        } catch (const std::bad_alloc&) {
+            helperOutOfMemory = true;
+        }
     };
     // Starting a thread pays for itself only over a good number of queries.
     constexpr std::size_t kPathsWorthAThread = 64;
@@ -161,11 +180,14 @@ void FileCollector::AskUnknownAttributes(const std::vector<std::u16string>& path
     std::vector<std::jthread> helpers;
     for (std::size_t part = 1; part < parts; ++part) {
         try {
-            helpers.emplace_back(ask, bound(part), bound(part + 1));
+            helpers.emplace_back(help, bound(part), bound(part + 1));
         } catch (const std::system_error&) {
             // No thread to be had: this thread asks for the paths that helper would have.
             ask(bound(part), bound(part + 1));
         }
     }
     ask(0, bound(1));
+    helpers.clear();
+    if (helperOutOfMemory)
+        throw std::bad_alloc();
 }

@@ -14,6 +14,18 @@
 // Folder path to name, ascending by folder path in UTF-16 code units, a proper prefix first;
 // equal folders keep their insertion order. A file's folder, the separator and its name give back
 // the path the walk built. A folder entry, in the modes that record one, has an empty name.
+//
+// Nothing the walk finds is left out of a FilesOnly walk, so that a list never claims more than
+// it holds:
+// - An entry of a folder whose kind the walk cannot tell (a dangling or looping link, an entry
+//   whose attributes may not be read or that went before they were asked) is recorded as a file.
+//   The hashing pass fails to open it and lists it as not read, as it does where the system's
+//   attribute query reports such an entry as a file.
+// - A folder whose entries cannot be listed (the root included) is recorded as (its path, empty
+//   name), which a FilesOnly walk records for nothing else, and its path followed by the
+//   separator is among the unopenable: the pass lists that text, the folder's path and the
+//   separator, as not read. It is in `unlisted` too, with the reason. Such folders are no files:
+//   collectedCount leaves them out.
 using CollectedTable = std::multimap<std::u16string, std::u16string>;
 
 // What a walk records. Any value other than FilesOnly and FoldersOnly acts as FilesAndFolders.
@@ -32,15 +44,17 @@ std::pair<std::u16string, std::u16string> ClassifyPath(const char16_t* path,
 struct FileCollector {
     std::vector<std::u16string> roots;
     CollectedTable collected;
-    // The number of entries the last Collect recorded. It stays when the hashing pass releases
-    // the entries as it takes them.
+    // The number of files the last Collect recorded, without the folders that could not be
+    // listed. It stays when the hashing pass releases the entries as it takes them.
     std::size_t collectedCount = 0;
-    // The paths of recorded files that must never be opened: FIFOs, sockets and devices, and the
-    // files of the kernel's interface file systems. Few as they are, the hashing pass need not ask
-    // of every other file what it is before opening it.
+    // The paths of recorded files that must never be opened: FIFOs, sockets and devices, the
+    // files of the kernel's interface file systems, and the folders that could not be listed.
+    // Few as they are, the hashing pass need not ask of every other file what it is before
+    // opening it.
     std::unordered_set<std::u16string> unopenable;
     // The folders whose entries could not be listed, with the reason GetLastError gave, in the
-    // order the walk met them: nothing below them is recorded.
+    // order the walk met them: nothing below them is recorded, and a FilesOnly walk records each
+    // in their place (see CollectedTable).
     std::vector<std::pair<std::u16string, DWORD>> unlisted;
     int mode = FilesOnly;
     // Threads that ask together for the attributes that a large folder's entries do not tell
@@ -50,7 +64,8 @@ struct FileCollector {
     // clears it beforehand, so a request made at any moment after that stops the walk.
     std::atomic<bool> stopWalk = false;
 
-    // Empties the table and walks every root, first to last.
+    // Empties the table and walks every root, first to last. Throws std::bad_alloc where memory
+    // runs out, on the walk's thread or a helper's.
     void Collect(int collectMode);
 
     // Records the entries for the path and everything below it. False when the path cannot be

@@ -31,3 +31,5 @@ class ConsoleStatusLine {
 
 // The text and a line break on stderr: a console shows its characters, anything else gets UTF-8.
 void WriteErrorLine(const std::u16string& text);
+// The text, lines ended by "\n", on stdout, in the same way.
+void WriteOutput(const std::u16string& text);

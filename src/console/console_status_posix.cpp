@@ -32,3 +32,8 @@ void WriteErrorLine(const std::u16string& text) {
     std::fprintf(stderr, "%s\n", WideToNative(text).value_or("?").c_str());
     std::fflush(stderr);
 }
+
+void WriteOutput(const std::u16string& text) {
+    std::fputs(WideToNative(text).value_or("?").c_str(), stdout);
+    std::fflush(stdout);
+}

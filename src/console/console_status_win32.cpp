@@ -68,3 +68,17 @@ void WriteErrorLine(const std::u16string& text) {
     std::fprintf(stderr, "%s\n", WideToNative(text).value_or("?").c_str());
     std::fflush(stderr);
 }
+
+void WriteOutput(const std::u16string& text) {
+    const HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
+    if (IsConsole(output)) {
+        std::u16string lines;
+        for (const char16_t unit : text)
+            lines += unit == u'\n' ? std::u16string(u"\r\n") : std::u16string(1, unit);
+        DWORD written = 0;
+        WriteConsoleW(output, lines.data(), static_cast<DWORD>(lines.size()), &written, nullptr);
+        return;
+    }
+    std::fputs(WideToNative(text).value_or("?").c_str(), stdout);
+    std::fflush(stdout);
+}

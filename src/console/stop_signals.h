@@ -4,6 +4,7 @@
 // logging off or shutting down SIGTERM; the system gives each its own thread.
 #pragma once
 
+#include <atomic>
 #include <functional>
 #include <mutex>
 #include <optional>
@@ -16,6 +17,7 @@ class StopSignals {
     using Handler = std::function<void(const std::u16string& name)>;
 
     // Must be created before any other thread, so that every thread leaves the signals to it.
+    // Where no thread can be had to watch them, the signals keep their usual effect.
     explicit StopSignals(Handler handler);
     ~StopSignals();
     StopSignals(const StopSignals&) = delete;
@@ -31,10 +33,14 @@ class StopSignals {
 #ifdef _WIN32
     friend struct ConsoleEvents;
 #else
+    // Waits for the signals' descriptor, or polls for the signals where there is none.
     void Watch();
+    void Poll();
+    void Deliver(int signal);
 
     int signals_ = -1;  // the stop signals, read as they come
     int wake_ = -1;     // tells the watcher to end
+    std::atomic<bool> ending_ = false;
     std::thread watcher_;
 #endif
 };

@@ -1,5 +1,7 @@
 #include "digest/hash_job.h"
 
+#include <new>
+
 #include "digest/file_digest.h"
 #include "digest/hashing_threads.h"
 #include "digest/pass_item.h"
@@ -27,6 +29,16 @@ std::u16string TakeOldest(CollectedTable& collected) {
 }  // namespace
 
 void HashJob::RunHashingPass() {
+    try {
+        FileEachInOrder();
+    } catch (const std::bad_alloc&) {
+        // The helpers end as after a stop before the lack of memory goes on to the caller.
+        stopHashing = true;
+        throw;
+    }
+}
+
+void HashJob::FileEachInOrder() {
     CollectedTable& collected = collector->collected;
     const std::size_t total = collected.size();
     const int threads = HashingThreadCount();

@@ -39,7 +39,12 @@ struct HashJob {
     // both tables empty at the start and N files collected, the counts are 0, 1, ..., N-1, N;
     // after a stop seen behind k files: 0, ..., k-1, N, k, or 0, ..., k, N, k when it came while
     // file k+1 was read.
+    // Where memory runs out, on this thread or a helper's, the pass ends as after a stop
+    // (stopHashing set) and throws std::bad_alloc.
     void RunHashingPass();
+
+  private:
+    void FileEachInOrder();
 };
 
 // Clears both stop flags of the job's run. Called before the run's worker is created, never by

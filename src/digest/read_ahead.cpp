@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <functional>
+#include <new>
 #include <string_view>
 #include <system_error>
 
@@ -33,10 +34,25 @@ ReadAhead::ReadAhead(const std::atomic<bool>& stopRequest, int hashers, const Re
     StartHelpers(hashers);
 }
 
+template <class Body>
+void ReadAhead::KeepingLackOfMemory(Body body) {
+    try {
+        body();
+    } catch (const std::bad_alloc&) {
+        {
+            std::lock_guard lock(mutex_);
+            outOfMemory_ = true;
+            ending_ = true;
+        }
+        readable_.notify_all();
+        hashable_.notify_all();
+    }
+}
+
 void ReadAhead::StartHelpers(int hashers) {
     for (int i = 0; i < hashers; ++i) {
         try {
-            hashers_.emplace_back(&ReadAhead::Hash, this);
+            hashers_.emplace_back([this] { KeepingLackOfMemory([this] { Hash(); }); });
         } catch (const std::system_error&) {
             break;
         }
@@ -46,12 +62,14 @@ void ReadAhead::StartHelpers(int hashers) {
     ring_ = RingUnlessRefused(policy_.readsInFlight);
     try {
         if (ring_) {
-            readers_.emplace_back(&ReadAhead::ReadThroughRing, this, std::ref(*ring_));
+            readers_.emplace_back([this, &ring = *ring_] {
+                KeepingLackOfMemory([this, &ring] { ReadThroughRing(ring); });
+            });
         } else {
             // Each thread has one request in flight; past a few dozen, threads cost more in
             // memory and switches than further requests bring.
             for (int i = 0; i < std::min(policy_.readsInFlight, kMostReadingThreads); ++i)
-                readers_.emplace_back(&ReadAhead::Read, this);
+                readers_.emplace_back([this] { KeepingLackOfMemory([this] { Read(); }); });
         }
     } catch (const std::system_error&) {
         // As many readers as could be had.
@@ -518,10 +536,14 @@ std::optional<std::u16string> ReadAhead::AwaitFront() {
             std::lock_guard lock(mutex_);
             outcome = item.outcome;
         }
-        if (outcome != PassItem::kPending || stopRequest_.load(std::memory_order_relaxed))
+        if (outcome != PassItem::kPending || stopRequest_.load(std::memory_order_relaxed) ||
+            outOfMemory_) {
             break;
+        }
         std::this_thread::sleep_for(kFilingPause);
     }
+    if (outOfMemory_)
+        throw std::bad_alloc();
     switch (outcome) {
         case PassItem::kDigested:
             return DigestText(item.digest);

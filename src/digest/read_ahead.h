@@ -37,7 +37,8 @@ class ReadAhead {
     std::size_t Held() const { return items_.size(); }
 
     // The oldest file's digest as FileDigest gives it: the digest text, the empty string when
-    // there is none, nothing when a stop came first.
+    // there is none, nothing when a stop came first. Throws std::bad_alloc when a helper ran out
+    // of memory, as the pass's own thread would.
     std::optional<std::u16string> AwaitFront();
     // Drops the oldest file, giving back its path to be filed.
     std::u16string PopFront();
@@ -88,6 +89,10 @@ class ReadAhead {
 
     // A hashing thread.
     void Hash();
+    // Runs a helper's body; its lack of memory ends the helpers as a stop does, and is kept for
+    // the pass to throw.
+    template <class Body>
+    void KeepingLackOfMemory(Body body);
     // The next item with something to hash, oldest first. With `wait`, waits for one.
     PassItem* ClaimHash(bool wait);
     LaneHasher::Fetched Fetch(PassItem& item, Piece& piece);
@@ -120,7 +125,8 @@ class ReadAhead {
     std::deque<PassItem*> ready_;  // items with something to hash, for the hashers
     std::vector<Piece> spare_;     // buffers of a whole piece, kept for the next reads
     bool noMore_ = false;
-    std::atomic<bool> ending_ = false;  // set under the lock, read without it too
+    std::atomic<bool> ending_ = false;       // set under the lock, read without it too
+    std::atomic<bool> outOfMemory_ = false;  // a helper could not get memory
     std::unique_ptr<FileReadRing> ring_;
     std::vector<std::thread> hashers_;
     std::vector<std::thread> readers_;

@@ -1,5 +1,7 @@
 #include "digest/worker.h"
 
+#include <new>
+
 #include "digest/hashing_threads.h"
 #include "framework/window_handles.h"
 
@@ -8,15 +10,26 @@ unsigned WorkerThreadProc(void* parameter) {
     HashJob& job = *start.job;
     job.progress = start.progress;
     FileCollector& collector = *job.collector;
-    collector.roots = std::vector<std::u16string>{start.rootPath};
-    collector.threads = HashingThreadCount();
-    collector.Collect(FilesOnly);
-    if (collector.stopWalk)
-        return kWorkerWalkStopped;
+    try {
+        collector.roots = std::vector<std::u16string>{start.rootPath};
+        collector.threads = HashingThreadCount();
+        collector.Collect(FilesOnly);
+        if (collector.stopWalk)
+            return kWorkerWalkStopped;
 
-    if (g_hMainDialog != nullptr) {
-        PostMessageW(g_hMainDialog, UM_SCAN_COMPLETE, collector.collected.size(), 0);
+        if (g_hMainDialog != nullptr) {
+            PostMessageW(g_hMainDialog, UM_SCAN_COMPLETE, collector.collected.size(), 0);
+        }
+        job.RunHashingPass();
+    } catch (const std::bad_alloc&) {
+        // Nobody reads the tables of a run that cannot end: their memory serves the message.
+        CollectedTable().swap(collector.collected);
+        decltype(collector.unopenable)().swap(collector.unopenable);
+        DigestTable().swap(*job.digests);
+        FailureList().swap(job.failures);
+        if (g_hMainDialog != nullptr)
+            PostMessageW(g_hMainDialog, UM_OUT_OF_MEMORY, 0, 0);
+        return kWorkerOutOfMemory;
     }
-    job.RunHashingPass();
     return job.stopHashing ? kWorkerHashingStopped : kWorkerRanToEnd;
 }

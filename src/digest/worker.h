@@ -10,6 +10,9 @@
 constexpr UINT UM_SCAN_COMPLETE = WM_USER + 0x1000;
 // Posted by the dialog's progress callback; wParam = the count.
 constexpr UINT UM_PROGRESS = WM_USER + 0x1001;
+// Posted once the run has ended for lack of memory: no count will reach the total, and the run's
+// tables are empty.
+constexpr UINT UM_OUT_OF_MEMORY = WM_USER + 0x1002;
 
 // The worker's only parameter. It owns a copy of the root path, taken before the worker starts,
 // so nothing the dialog does during the run can change the text the worker reads.
@@ -23,6 +26,7 @@ enum WorkerExitCode : unsigned {
     kWorkerRanToEnd = 0,
     kWorkerWalkStopped = 1,     // nothing was posted and nothing hashed
     kWorkerHashingStopped = 2,  // the stop flag was set when the pass ended
+    kWorkerOutOfMemory = 3,     // UM_OUT_OF_MEMORY was posted instead of the last count
 };
 
 // Thread entry; the parameter is the address of a WorkerStartBlock.

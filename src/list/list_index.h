@@ -3,6 +3,7 @@
 // order.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <string_view>
 #include <utility>
@@ -12,7 +13,8 @@
 
 class ListIndex {
   public:
-    explicit ListIndex(const DigestList& list);
+    // Throws StopRequested once the stop is set.
+    ListIndex(const DigestList& list, const std::atomic<bool>& stop);
 
     // Indexes into the list's files, ordered by key.
     const std::vector<std::uint32_t>& Order() const { return order_; }

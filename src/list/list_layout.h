@@ -19,6 +19,10 @@ constexpr std::u16string_view kSummaryStart = u"# (";
 constexpr std::u16string_view kSummaryOf = u")ファイル中(";
 constexpr std::u16string_view kSummaryEnd = u")ファイル処理しました";
 
+// A line of the section of files without a digest whose path ends in the separator names a
+// folder whose entries could not be listed, not a file: the first line's count and the summary's
+// count files only.
+
 // Decimal digits, without grouping.
 std::u16string CountText(std::int64_t value);
 

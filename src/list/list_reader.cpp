@@ -2,6 +2,7 @@
 
 #include "list/list_layout.h"
 #include "list/list_text.h"
+#include "list/stop_request.h"
 #include "platform/input_file_stream.h"
 #include "platform/path_text.h"
 
@@ -24,6 +25,14 @@ constexpr std::u16string_view kNoSummary =
     u"「# (N)ファイル中(k)ファイル処理しました」の行ではありません。";
 constexpr std::u16string_view kCountsDiffer = u"見出しのファイル数がリストの行数と合いません。";
 constexpr std::u16string_view kExtraLine = u"リストの終わりの後に行があります。";
+constexpr std::u16string_view kFirstLineTooLong =
+    u"64 KiBを超えても終わらない行です。見出しの行ではありません。";
+constexpr std::u16string_view kLineTooLong = u"長すぎる行です。";
+
+// The first line is a short header; any other line a path, which may be long.
+constexpr std::size_t kLongestFirstLine = 64 * 1024;
+constexpr std::size_t kLongestLine = 16 * 1024 * 1024;
+constexpr std::size_t kReadPiece = 64 * 1024;
 
 template <class Char>
 std::optional<Digest> ParseHex(std::basic_string_view<Char> hex) {
@@ -67,6 +76,18 @@ bool IsLeadByte(unsigned char byte) {
     return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
 }
 
+// Whether the text's last character is the separator: a backslash byte that ends a text may be
+// the second byte of its last character.
+bool EndsWithSeparator(std::string_view text, char separator) {
+    std::size_t last = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        last = i;
+        if (IsLeadByte(static_cast<unsigned char>(text[i])))
+            ++i;
+    }
+    return !text.empty() && last == text.size() - 1 && text[last] == separator;
+}
+
 // Replaces the separator bytes of a code page 932 text. A backslash byte may also be the second
 // byte of a character ("表" is 0x95 0x5C), so the text is read character by character.
 void MapSeparators(char* text, std::size_t size, char from, char to) {
@@ -98,21 +119,66 @@ std::string DigestHex(const Digest& digest) {
     return hex;
 }
 
-// Reads a list line by line, in the order its writer writes the kinds of line.
+// Where a list's bytes come from, a piece at a time.
+class ByteSource {
+  public:
+    virtual ~ByteSource() = default;
+    // Up to count bytes; 0 at the end or on a read error.
+    virtual std::size_t Read(char* into, std::size_t count) = 0;
+    virtual bool Failed() const = 0;
+};
+
+class FileSource final : public ByteSource {
+  public:
+    explicit FileSource(InputFileStream& stream) : stream_(stream) {}
+    std::size_t Read(char* into, std::size_t count) override {
+        return stream_.ReadSome(reinterpret_cast<std::uint8_t*>(into), count);
+    }
+    bool Failed() const override { return stream_.bad(); }
+
+  private:
+    InputFileStream& stream_;
+};
+
+class MemorySource final : public ByteSource {
+  public:
+    explicit MemorySource(std::string_view bytes) : bytes_(bytes) {}
+    std::size_t Read(char* into, std::size_t count) override {
+        const std::size_t taken = bytes_.copy(into, count);
+        bytes_.remove_prefix(taken);
+        return taken;
+    }
+    bool Failed() const override { return false; }
+
+  private:
+    std::string_view bytes_;
+};
+
+// Reads a list line by line as it comes from the file, in the order its writer writes the kinds
+// of line; what it keeps of each line is the path, so memory grows with the lines accepted.
 class ListParser {
   public:
-    explicit ListParser(std::string text) { list_.text = std::move(text); }
+    ListParser(ByteSource& source, const std::atomic<bool>& stop) : source_(source), stop_(stop) {}
 
     ListReading Parse() {
-        const std::string_view text = list_.text;
-        if (text.empty())
-            return Fail(1, kEmpty);
-        if (text.starts_with("\xFF\xFE") || text.starts_with("\xFE\xFF"))
-            return Fail(1, kUtf16);
-        if (text.starts_with("\xEF\xBB\xBF"))
-            return Fail(1, kUtf8);
         if (!Encode())
             return Fail(0, ListTextEncoder::kUnusableReason);
+        // What the first bytes say is known before any line has ended.
+        Fill();
+        if (readError_)
+            return Fail(0, kUnreadable);
+        const std::string_view start = buffer_;
+        if (start.empty())
+            return Fail(1, kEmpty);
+        if (start.starts_with("\xFF\xFE") || start.starts_with("\xFE\xFF") ||
+            start.starts_with(std::string_view("\0#", 2)) ||
+            start.starts_with(std::string_view("#\0", 2))) {
+            return Fail(1, kUtf16);
+        }
+        if (start.starts_with("\xEF\xBB\xBF"))
+            return Fail(1, kUtf8);
+        if (!start.starts_with(std::string_view("# ").substr(0, start.size())))
+            return Fail(1, kNoHeader);
 
         if (!Next() || !Header())
             return Fail(kNoHeader);
@@ -129,7 +195,7 @@ class ListParser {
             const std::optional<Digest> digest = ParseDigest(line_.substr(tab + 1));
             if (!digest)
                 return Fail(kBadDigest);
-            if (!Take(lineStart_, tab, digest))
+            if (!Take(line_.substr(0, tab), digest))
                 return Fail(kOutsideRoot);
         }
         if (line_ == failureTitle_) {
@@ -140,7 +206,7 @@ class ListParser {
                     break;
                 if (!line_.starts_with("# "))
                     return Fail(kNoFailure);
-                if (!Take(lineStart_ + 2, line_.size() - 2, std::nullopt))
+                if (!Take(line_.substr(2), std::nullopt))
                     return Fail(kOutsideRoot);
             }
         }
@@ -149,53 +215,94 @@ class ListParser {
         if (!Next() || !IsTiming(hashPrefix_))
             return Fail(kNoTiming);
 
-        const auto listed = static_cast<std::int64_t>(list_.files.size());
+        const auto listed = static_cast<std::int64_t>(list_.files.size() - folders_);
         list_.processed = list_.collected;
         if (Next()) {
             if (line_ != rule_)
                 return Fail(kExtraLine);
             if (!Next() || !Summary())
                 return Fail(kNoSummary);
+            // A run writes the summary when it processed fewer files than it found, and the
+            // list holds those it processed.
+            if (list_.processed >= list_.collected)
+                return Fail(kCountsDiffer);
             if (list_.processed != listed)
                 return Fail(kCountsDiffer);
             if (Next())
                 return Fail(kExtraLine);
-        } else if (!cutShort_ && list_.collected != listed) {
+        } else if (!Ended()) {
+            return Fail(kExtraLine);
+        } else if (list_.collected != listed) {
             return Fail(1, kCountsDiffer);
         }
-        if (cutShort_)
-            return Fail(kCutShort);
-        KeepPathsOnly();
+        if (!Ended())
+            return Fail(kExtraLine);
         MapKeys();
         return ListReading{std::move(list_), 0, {}};
     }
 
   private:
-    // The next line without its line end; false at the end of the text, or before a last line
-    // that has no line end.
+    // Reads a piece more of the file behind what the buffer holds; false at the end of the file
+    // or on a read error.
+    bool Fill() {
+        const std::size_t held = buffer_.size();
+        buffer_.resize(held + kReadPiece);
+        const std::size_t got = source_.Read(buffer_.data() + held, kReadPiece);
+        buffer_.resize(held + got);
+        readError_ = readError_ || source_.Failed();
+        return got > 0;
+    }
+
+    // The next line without its line end; false at the end of the file, before a last line that
+    // has no line end, at a line too long to be one of a list, or on a read error.
     bool Next() {
+        ThrowIfStopped(stop_);
         ++lineNumber_;
-        const std::string_view text = list_.text;
-        if (next_ == text.size())
-            return false;
-        const std::size_t end = text.find('\n', next_);
-        if (end == std::string_view::npos) {
-            cutShort_ = true;
+        line_ = {};
+        // What was read before the line under way is done with.
+        if (next_ >= kReadPiece) {
+            buffer_.erase(0, next_);
+            next_ = 0;
+        }
+        const std::size_t longest = lineNumber_ == 1 ? kLongestFirstLine : kLongestLine;
+        std::size_t end = buffer_.find('\n', next_);
+        while (end == std::string::npos) {
+            if (buffer_.size() - next_ > longest) {
+                tooLong_ = true;
+                return false;
+            }
+            const std::size_t searched = buffer_.size();
+            if (!Fill()) {
+                cutShort_ = !readError_ && next_ < buffer_.size();
+                return false;
+            }
+            end = buffer_.find('\n', searched);
+        }
+        if (end - next_ > longest) {
+            tooLong_ = true;
             return false;
         }
         std::size_t contentEnd = end;
-        if (contentEnd > next_ && text[contentEnd - 1] == '\r')
+        if (contentEnd > next_ && buffer_[contentEnd - 1] == '\r')
             --contentEnd;
         else
             ++list_.lineFeedOnly;
-        lineStart_ = next_;
-        line_ = text.substr(next_, contentEnd - next_);
+        line_ = std::string_view(buffer_).substr(next_, contentEnd - next_);
         next_ = end + 1;
         return true;
     }
 
+    // Whether the file ended cleanly after the last line read.
+    bool Ended() const { return !readError_ && !tooLong_ && !cutShort_; }
+
     ListReading Fail(std::u16string_view reason) const {
-        return Fail(lineNumber_, cutShort_ ? kCutShort : reason);
+        if (readError_)
+            return Fail(0, kUnreadable);
+        if (tooLong_)
+            return Fail(lineNumber_, lineNumber_ == 1 ? kFirstLineTooLong : kLineTooLong);
+        if (cutShort_)
+            return Fail(lineNumber_, kCutShort);
+        return Fail(lineNumber_, IsUtf8FixedLine() ? kUtf8 : reason);
     }
     static ListReading Fail(std::uint32_t line, std::u16string_view reason) {
         return ListReading{std::nullopt, line, std::u16string(reason)};
@@ -220,7 +327,19 @@ class ListParser {
         encode(summaryStart_, kSummaryStart);
         encode(summaryOf_, kSummaryOf);
         encode(summaryEnd_, kSummaryEnd);
+        // The same lines of a list saved as UTF-8.
+        utf8FailureTitle_ = WideToNative(std::u16string(kRule) + std::u16string(kFailureTitle))
+                                .value_or(std::string());
+        utf8Walk_ = WideToNative(u"# " + std::u16string(kWalkLabel)).value_or(std::string());
+        utf8Hash_ = WideToNative(u"# " + std::u16string(kHashLabel)).value_or(std::string());
         return true;
+    }
+
+    // Whether the line is one of the fixed lines of a list as UTF-8 writes it: a list that was
+    // saved as UTF-8, whose paths may hold nothing but ASCII.
+    bool IsUtf8FixedLine() const {
+        return line_ == utf8FailureTitle_ || line_.starts_with(utf8Walk_) ||
+               line_.starts_with(utf8Hash_);
     }
 
     // "# ROOT(N)"; the root may hold parentheses itself, the count is in the last pair.
@@ -236,26 +355,32 @@ class ListParser {
             return false;
         list_.collected = *count;
         list_.rootSize = open - 2;
+        list_.text.assign(line_.substr(0, open));
         return true;
     }
 
-    // A path is the root, a separator and at least one character more; every path of a list has
-    // the same separator.
-    bool Take(std::size_t start, std::size_t size, const std::optional<Digest>& digest) {
-        const std::string_view path = std::string_view(list_.text).substr(start, size);
+    // A path is the root, a separator and at least one character more, or, for a folder that
+    // could not be listed, ends in the separator; every path of a list has the same separator.
+    bool Take(std::string_view path, const std::optional<Digest>& digest) {
         const std::size_t rootSize = list_.rootSize;
-        if (path.size() <= rootSize + 1 || !path.starts_with(list_.Root()))
+        if (path.size() <= rootSize || !path.starts_with(list_.Root()))
             return false;
         const char separator = path[rootSize];
         if (separator_ == 0 && (separator == '/' || separator == '\\'))
             separator_ = separator;
         if (separator != separator_)
             return false;
-        list_.files.push_back({.pathStart = start,
-                               .pathSize = static_cast<std::uint32_t>(size),
+        const bool folder = !digest && EndsWithSeparator(path.substr(rootSize), separator_);
+        if (path.size() == rootSize + 1 && !folder)
+            return false;
+        folders_ += folder ? 1 : 0;
+        list_.files.push_back({.pathStart = list_.text.size(),
+                               .pathSize = static_cast<std::uint32_t>(path.size()),
                                .line = lineNumber_,
                                .digest = digest.value_or(Digest{}),
-                               .digested = digest.has_value()});
+                               .digested = digest.has_value(),
+                               .folder = folder});
+        list_.text.append(path);
         return true;
     }
 
@@ -290,50 +415,46 @@ class ListParser {
         return true;
     }
 
-    void KeepPathsOnly() {
-        std::string paths(list_.text, 0, 2 + list_.rootSize);
-        for (ListedFile& file : list_.files) {
-            const std::size_t start = paths.size();
-            paths.append(list_.text, file.pathStart, file.pathSize);
-            file.pathStart = start;
-        }
-        list_.text = std::move(paths);
-    }
-
     void MapKeys() {
         const auto native = static_cast<char>(kPathSeparator);
         if (separator_ == 0 || separator_ == native)
             return;
         list_.mappedText_ = list_.text;
         for (const ListedFile& file : list_.files) {
+            ThrowIfStopped(stop_);
             MapSeparators(list_.mappedText_.data() + file.pathStart + list_.rootSize,
                           file.pathSize - list_.rootSize, separator_, native);
         }
     }
 
-    DigestList list_;
+    ByteSource& source_;
+    const std::atomic<bool>& stop_;
+    // The bytes read and not yet done with: from next_ on, the lines to come.
+    std::string buffer_;
     std::size_t next_ = 0;
-    std::size_t lineStart_ = 0;
+    bool readError_ = false;
+    bool tooLong_ = false;
+    bool cutShort_ = false;
+
+    DigestList list_;
     std::string_view line_;
     std::uint32_t lineNumber_ = 0;
-    bool cutShort_ = false;
     char separator_ = 0;
+    std::size_t folders_ = 0;
     std::string doubleRule_, rule_, failureTitle_, walkPrefix_, hashPrefix_, seconds_;
     std::string summaryStart_, summaryOf_, summaryEnd_;
+    std::string utf8FailureTitle_, utf8Walk_, utf8Hash_;
 };
 
-ListReading ParseDigestList(std::string text) {
-    return ListParser(std::move(text)).Parse();
-}
-
-ListReading ReadDigestList(const std::u16string& path) {
+ListReading ReadDigestList(const std::u16string& path, const std::atomic<bool>& stop) {
     InputFileStream stream(path);
-    std::string text;
-    text.reserve(static_cast<std::size_t>(stream.SizeAtOpen()));
-    std::uint8_t chunk[64 * 1024];
-    while (const std::size_t got = stream.ReadSome(chunk, sizeof chunk))
-        text.append(reinterpret_cast<const char*>(chunk), got);
     if (stream.fail())
         return ListReading{std::nullopt, 0, std::u16string(kUnreadable)};
-    return ParseDigestList(std::move(text));
+    FileSource source(stream);
+    return ListParser(source, stop).Parse();
+}
+
+ListReading ParseDigestList(std::string_view bytes, const std::atomic<bool>& stop) {
+    MemorySource source(bytes);
+    return ListParser(source, stop).Parse();
 }

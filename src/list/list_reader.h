@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -25,16 +26,20 @@ struct ListedFile {
     std::uint32_t line = 0;  // counted from 1
     Digest digest{};
     bool digested = false;
+    // A line of that section that names a folder whose entries could not be listed: its path
+    // ends in the separator.
+    bool folder = false;
 };
 
 struct DigestList {
     // "# ", the root and the paths of the list's files, one after the other: the bytes of the
-    // file that are needed once it has been read.
+    // file that are kept as it is read.
     std::string text;
     std::size_t rootSize = 0;
     std::int64_t collected = 0;  // the count of the first line
     std::int64_t processed = 0;  // fewer than collected when the run was stopped
-    // The digest lines in their order, then the files without a digest in theirs.
+    // The digest lines in their order, then the files without a digest (and the folders that
+    // could not be listed) in theirs.
     std::vector<ListedFile> files;
     // Lines that end in LF alone: the list was edited where lines end that way.
     std::size_t lineFeedOnly = 0;
@@ -65,5 +70,9 @@ struct ListReading {
     std::u16string reason;
 };
 
-ListReading ReadDigestList(const std::u16string& path);
-ListReading ParseDigestList(std::string text);
+// Reads the list as a stream: a file that is no list is refused as soon as that shows (a first
+// line that is no header, or that passes 64 KiB without ending, at once), and what is kept grows
+// with the lines accepted. Throws StopRequested once the stop is set.
+ListReading ReadDigestList(const std::u16string& path, const std::atomic<bool>& stop);
+// The same for the bytes of a list held in memory.
+ListReading ParseDigestList(std::string_view bytes, const std::atomic<bool>& stop);

@@ -4,8 +4,9 @@
 
 namespace {
 
+// The control characters but TAB: C0 and DEL.
 bool IsLineBreaking(char16_t unit) {
-    return unit < 0x20 && unit != u'\t';
+    return (unit < 0x20 && unit != u'\t') || unit == 0x7F;
 }
 
 }  // namespace

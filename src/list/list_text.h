@@ -20,8 +20,8 @@ class ListTextEncoder {
     }
 
     // Appends the text's bytes. A character outside the code page becomes one "?" per code point,
-    // and so does each control character other than TAB: a line break in a file name would split
-    // its line in two and mislead every reader of the list.
+    // and so does each control character other than TAB (DEL too): a line break in a file name
+    // would split its line in two and mislead every reader of the list.
     void Append(std::string& out, std::u16string_view text);
 
   private:

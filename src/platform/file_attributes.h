@@ -17,3 +17,7 @@ constexpr DWORD INVALID_FILE_ATTRIBUTES = 0xFFFFFFFF;
 // On Windows the attributes are the system's own: a file has neither FILE_ATTRIBUTE_DIRECTORY nor
 // FILE_ATTRIBUTE_DEVICE, and a link or junction is marked but not followed by the query.
 DWORD GetFileAttributesW(LPCWSTR path);
+
+// Whether the two paths name the same file, however each reaches it (a link, a relative path);
+// false when either cannot be asked.
+bool IsSameFile(LPCWSTR first, LPCWSTR second);

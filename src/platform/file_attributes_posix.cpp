@@ -21,3 +21,13 @@ DWORD GetFileAttributesW(LPCWSTR path) {
                                                  : FILE_ATTRIBUTE_DEVICE;
     return link | type;
 }
+
+bool IsSameFile(LPCWSTR first, LPCWSTR second) {
+    const std::optional<std::string> nativeFirst = WideToNative(first);
+    const std::optional<std::string> nativeSecond = WideToNative(second);
+    struct stat one {};
+    struct stat other {};
+    return nativeFirst && nativeSecond && stat(nativeFirst->c_str(), &one) == 0 &&
+           stat(nativeSecond->c_str(), &other) == 0 && one.st_dev == other.st_dev &&
+           one.st_ino == other.st_ino;
+}

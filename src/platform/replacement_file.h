@@ -18,6 +18,10 @@ class ReplacementFile {
 
     // False once anything failed; the first failure's reason is kept.
     bool Write(std::string_view bytes);
+    // Makes what was written durable and closes the new file, the long part of a commit, after
+    // which the writer may still give the file up.
+    bool Seal();
+    // Seals the file if that has not been done, and puts it in the target's place.
     bool Commit();
     bool Failed() const { return failed_; }
     const std::u16string& Reason() const { return reason_; }
@@ -38,5 +42,6 @@ class ReplacementFile {
 #endif
     bool failed_ = false;
     std::u16string reason_;
+    bool sealed_ = false;
     bool committed_ = false;
 };

@@ -77,9 +77,11 @@ bool ReplacementFile::Write(std::string_view bytes) {
     return true;
 }
 
-bool ReplacementFile::Commit() {
+bool ReplacementFile::Seal() {
     if (Failed())
         return false;
+    if (sealed_)
+        return true;
     // The data must be on the disk before the name points at it, or a crash could leave an
     // empty list where the old one was.
     if (fdatasync(descriptor_) != 0)
@@ -88,6 +90,13 @@ bool ReplacementFile::Commit() {
     descriptor_ = -1;
     if (close(descriptor) != 0)
         return Fail(errno);
+    sealed_ = true;
+    return true;
+}
+
+bool ReplacementFile::Commit() {
+    if (!Seal())
+        return false;
     if (ReadOnlyFileInTheWay(target_))
         return Fail(SystemErrorKind::kReadOnlyFileInTheWay);
     if (rename(temporary_.c_str(), target_.c_str()) != 0)

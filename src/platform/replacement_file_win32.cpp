@@ -84,9 +84,11 @@ bool ReplacementFile::Write(std::string_view bytes) {
     return true;
 }
 
-bool ReplacementFile::Commit() {
+bool ReplacementFile::Seal() {
     if (Failed())
         return false;
+    if (sealed_)
+        return true;
     // The data must be on the disk before the name points at it, or a crash could leave an
     // empty list where the old one was.
     if (FlushFileBuffers(handle_) == 0)
@@ -95,6 +97,13 @@ bool ReplacementFile::Commit() {
     handle_ = INVALID_HANDLE_VALUE;
     if (CloseHandle(handle) == 0)
         return Fail(static_cast<int>(GetLastError()));
+    sealed_ = true;
+    return true;
+}
+
+bool ReplacementFile::Commit() {
+    if (!Seal())
+        return false;
     if (const std::optional<SystemErrorKind> obstacle = InTheWay(target_))
         return Fail(*obstacle);
     if (MoveFileExW(Wide(temporary_), Wide(target_),

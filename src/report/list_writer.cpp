@@ -1,5 +1,7 @@
 #include "report/list_writer.h"
 
+#include <algorithm>
+
 #include "list/list_layout.h"
 #include "list/list_output.h"
 #include "list/list_text.h"
@@ -29,7 +31,11 @@ ListFileResult WriteDigestList(const std::u16string& root, std::int32_t collecte
         return result;
     }
 
-    const std::int64_t processed = static_cast<std::int64_t>(digests.size() + failures.size());
+    const auto folders = std::count_if(failures.begin(), failures.end(), [](const auto& path) {
+        return path.ends_with(kPathSeparator);
+    });
+    const std::int64_t processed =
+        static_cast<std::int64_t>(digests.size() + failures.size()) - folders;
     out.Line({u"# ", root, u"(", CountText(collectedCount), u")"});
     out.Line({kDoubleRule});
     for (const auto& [path, digest] : digests)

@@ -1,6 +1,7 @@
-// The list file of a run: header, one line per digest in path order, the files without a digest,
-// the two timing lines and, when fewer files were processed than found, a summary. Code page
-// 932, CR LF after every line, no byte-order mark.
+// The list file of a run: header, one line per digest in path order, the files without a digest
+// (with the folders that could not be listed, each as its path and the separator), the two timing
+// lines and, when fewer files were processed than found, a summary. Code page 932, CR LF after
+// every line, no byte-order mark.
 #pragma once
 
 #include <cstdint>
@@ -17,6 +18,7 @@ struct ListFileResult {
 
 // Writes the list into the folder (empty: the current directory). An earlier list of the same
 // name is replaced only by a complete new one.
+// collectedCount counts the files found, without the folders that could not be listed.
 ListFileResult WriteDigestList(const std::u16string& root, std::int32_t collectedCount,
                                const DigestTable& digests, const FailureList& failures,
                                Tick runStart, Tick walkEnd, Tick hashEnd,

@@ -41,6 +41,7 @@ ON_BN_CLICKED(IDC_EXIT, &CHashwickDlg::OnExit)
 ON_BN_CLICKED(IDC_CANCEL_RUN, &CHashwickDlg::OnCancelRun)
 ON_MESSAGE(UM_SCAN_COMPLETE, &CHashwickDlg::OnScanComplete)
 ON_MESSAGE(UM_PROGRESS, &CHashwickDlg::OnProgress)
+ON_MESSAGE(UM_OUT_OF_MEMORY, &CHashwickDlg::OnOutOfMemory)
 ON_WM_CLOSE()
 END_MESSAGE_MAP()
 

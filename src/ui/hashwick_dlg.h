@@ -53,6 +53,7 @@ class CHashwickDlg : public CDialog {
     void OnClose();
     LRESULT OnScanComplete(WPARAM wParam, LPARAM lParam);
     LRESULT OnProgress(WPARAM wParam, LPARAM lParam);
+    LRESULT OnOutOfMemory(WPARAM wParam, LPARAM lParam);
 
     DECLARE_MESSAGE_MAP()
 

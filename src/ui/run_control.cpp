@@ -1,6 +1,10 @@
 // The control of a run: start, the worker's notifications, completion, Cancel, Exit and close.
+#include <new>
+
 #include "framework/win_app.h"
 #include "platform/file_attributes.h"
+#include "platform/folder_path.h"
+#include "report/list_file_name.h"
 #include "ui/hashwick_dlg.h"
 #include "ui/resource.h"
 
@@ -15,6 +19,7 @@ constexpr const char16_t* kExitQuestion = u"終了してもよいですか";
 constexpr const char16_t* kNoSuchFolder = u"存在しないディレクトリが指定されています。";
 constexpr const char16_t* kNoWorker = u"作業スレッドを開始できませんでした。";
 constexpr const char16_t* kListNotWritten = u"リストファイルを書き込めませんでした。";
+constexpr const char16_t* kOutOfMemory = u"メモリが足りません。";
 
 }  // namespace
 
@@ -46,7 +51,9 @@ void CHashwickDlg::StartRun() {
         m_processed = 0;
         UpdateData(FALSE);
     }
-    const DWORD attributes = GetFileAttributesW(m_folder.c_str());
+    // "data/" is the folder "data": its paths, and the list's name, are those of "data".
+    const std::u16string root = WithoutTrailingSeparators(m_folder);
+    const DWORD attributes = GetFileAttributesW(root.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
         m_autoMode = 0;
         MessageBox(kNoSuchFolder, nullptr, MB_OK);
@@ -56,7 +63,7 @@ void CHashwickDlg::StartRun() {
     GetDlgItem(IDC_CANCEL_RUN)->EnableWindow(TRUE);
     SetWindowText(kBusyCaption);
     // The worker gets its own copy of the root: a browse during the run cannot touch it.
-    m_startBlock.rootPath = m_folder;
+    m_startBlock.rootPath = root;
     m_runStartTick = CurrentTick();
     // Cleared here, before the worker exists, and by nothing else: a stop requested at any
     // moment after this stops this run, and no request of an earlier run can.
@@ -98,10 +105,28 @@ LRESULT CHashwickDlg::OnProgress(WPARAM wParam, LPARAM) {
     return 0;
 }
 
+// A run without memory to end in: no list, the earlier one kept, and the user told so.
+LRESULT CHashwickDlg::OnOutOfMemory(WPARAM, LPARAM) {
+    DisposeWorker();
+    m_listWritten = false;
+    ShowIdle();
+    const CString text = CString(kListNotWritten) + u"\n" + kOutOfMemory;
+    MessageBox(text.c_str(), nullptr, MB_OK | MB_ICONERROR);
+    if (m_autoMode == 1)
+        EndDialog(IDOK);
+    return 0;
+}
+
 ListFileResult CHashwickDlg::WriteListFile() {
-    const ListFileResult list = WriteDigestList(
-        m_collector.roots.front(), static_cast<std::int32_t>(m_collector.collectedCount), m_digests,
-        m_job.failures, m_runStartTick, m_walkEndTick, m_hashEndTick, u"");
+    ListFileResult list;
+    try {
+        list = WriteDigestList(m_collector.roots.front(),
+                               static_cast<std::int32_t>(m_collector.collectedCount), m_digests,
+                               m_job.failures, m_runStartTick, m_walkEndTick, m_hashEndTick, u"");
+    } catch (const std::bad_alloc&) {
+        list.fileName = MakeListFileName(m_collector.roots.front());
+        list.reason = kOutOfMemory;
+    }
     m_listFileName = list.fileName;
     m_listWritten = list.written;
     return list;

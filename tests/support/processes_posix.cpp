@@ -1,5 +1,8 @@
 #include <fcntl.h>
 #include <grp.h>
+#include <poll.h>
+#include <pty.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -72,18 +75,90 @@ CommandResult RunCommand(const std::vector<std::string>& argv,
     return result;
 }
 
-std::string RunUnprivileged(const std::function<std::string()>& body) {
+std::string RunInChildProcess(const std::function<std::string()>& body) {
     const int answer = UnnamedFile();
     const pid_t child = fork();
     Check(child >= 0, "fork failed");
     if (child == 0) {
+        const std::string text = body();
+        _exit(write(answer, text.data(), text.size()) == static_cast<ssize_t>(text.size()) ? 0 : 4);
+    }
+    Check(Wait(child) == 0, "the child process failed");
+    return ReadFromStart(answer);
+}
+
+std::string RunUnprivileged(const std::function<std::string()>& body) {
+    return RunInChildProcess([&body] {
         if (geteuid() == 0 &&
             (setgroups(0, nullptr) != 0 || setgid(kNobody) != 0 || setuid(kNobody) != 0)) {
             _exit(3);
         }
-        const std::string text = body();
-        _exit(write(answer, text.data(), text.size()) == static_cast<ssize_t>(text.size()) ? 0 : 4);
+        return body();
+    });
+}
+
+TerminalProgram::TerminalProgram(const std::vector<std::string>& argv,
+                                 const std::string& workingDirectory) {
+    std::vector<char*> arguments;
+    for (const std::string& argument : argv)
+        arguments.push_back(const_cast<char*>(argument.c_str()));
+    arguments.push_back(nullptr);
+    const pid_t child = forkpty(&terminal_, nullptr, nullptr, nullptr);
+    Check(child >= 0, "forkpty failed");
+    if (child == 0) {
+        if (chdir(workingDirectory.c_str()) != 0)
+            _exit(126);
+        execvp(arguments[0], arguments.data());
+        _exit(127);
     }
-    Check(Wait(child) == 0, "the unprivileged child failed");
-    return ReadFromStart(answer);
+    child_ = child;
+}
+
+TerminalProgram::~TerminalProgram() {
+    if (child_ > 0) {
+        kill(child_, SIGKILL);
+        Wait(child_);
+    }
+    close(terminal_);
+}
+
+bool TerminalProgram::ReadSome(int milliseconds) {
+    pollfd ready{terminal_, POLLIN, 0};
+    if (poll(&ready, 1, milliseconds) <= 0)
+        return false;
+    char chunk[4096];
+    const ssize_t got = read(terminal_, chunk, sizeof chunk);
+    // The terminal reports an error once the program has ended and closed it.
+    if (got <= 0) {
+        closed_ = true;
+        return false;
+    }
+    written_.append(chunk, static_cast<std::size_t>(got));
+    return true;
+}
+
+bool TerminalProgram::WaitFor(const std::string& text) {
+    // Nothing for a minute means the text will not come.
+    while (written_.find(text) == std::string::npos) {
+        if (!ReadSome(60'000))
+            return false;
+    }
+    return true;
+}
+
+void TerminalProgram::Signal(int signal) {
+    Check(kill(child_, signal) == 0, "kill failed");
+}
+
+CommandResult TerminalProgram::Finish() {
+    while (ReadSome(60'000)) {
+    }
+    // A program silent for a minute is taken to hang: ended, it fails the test.
+    if (!closed_)
+        kill(child_, SIGKILL);
+    CommandResult result;
+    result.exitStatus = Wait(child_);
+    child_ = -1;
+    result.output = written_;
+    return result;
 }

@@ -34,6 +34,10 @@ class ScratchFolder {
     // Writes a file at a path of any length, past the system's limit for one path too, making the
     // folders on the way each relative to the one above it.
     void WriteFileAtAnyDepth(std::string_view relative, std::string_view bytes) const;
+    // A folder whose walk needs much memory though it holds empty files only: the files lie in
+    // a folder whose path is near the longest the system takes, and each is recorded with that
+    // path. Gives the top folder's path.
+    std::string MakeMemoryHungryWalk(int files) const;
     void MakeLink(std::string_view relative, const std::string& target) const;
     void MakeFifo(std::string_view relative) const;
     void SetMode(std::string_view relative, unsigned mode) const;

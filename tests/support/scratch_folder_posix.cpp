@@ -112,3 +112,20 @@ std::string ScratchFolder::MakeSlowWalk(int levels) const {
     WriteFile(chain + "/bottom", "");
     return Path("slow");
 }
+
+std::string ScratchFolder::MakeMemoryHungryWalk(int files) const {
+    std::string deep = "hungry";
+    while (Path(deep).size() < 3700)
+        deep += "/" + std::string(240, 'd');
+    MakeFolder(deep);
+    const int folder = open(Path(deep).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    Check(folder >= 0, "open " + Path(deep));
+    for (int file = 0; file < files; ++file) {
+        const std::string name = "f" + std::to_string(file);
+        const int made = openat(folder, name.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+        Check(made >= 0, "create " + name);
+        close(made);
+    }
+    close(folder);
+    return Path("hungry");
+}
