@@ -141,6 +141,45 @@ TEST(ConsoleProgram, FewFileDescriptorsLeaveNoFileUnread) {
 #endif
 }
 
+// Threads that cannot be had change nothing in the list: the run makes do with those it has, or,
+// without a worker, says so. A user of its own, limited in its number of threads, runs a copy of
+// the program: the limit counts every thread that user has.
+TEST(ConsoleProgram, ThreadsThatCannotBeHadLeaveTheListWhole) {
+    ScratchFolder folder;
+    ScratchFolder workingDirectory;
+    for (int i = 0; i < 300; ++i)
+        folder.WriteFile("docs/d" + std::to_string(i % 3) + "/f" + std::to_string(i),
+                         std::string(static_cast<std::size_t>(i * 11), 'x'));
+    ScratchFolder programs;
+    std::filesystem::copy_file(HASHWICK_BINARY, programs.Path("hashwick"));
+    workingDirectory.SetMode("", 0777);
+    // With a single thread the leak checker of the sanitizer builds, which needs one of its own
+    // at the exit, cannot run either.
+    const auto run = [&](const std::string& threads, const std::string& reading) {
+        return RunCommand(
+            {"setpriv", "--reuid=54321", "--regid=54321", "--clear-groups", "prlimit",
+             "--nproc=" + threads, "env", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY",
+             threads == "1" ? "ASAN_OPTIONS=detect_leaks=0" : "HASHWICK_UI=console",
+             "HASHWICK_THREADS=4", reading, programs.Path("hashwick"), folder.Path("docs")},
+            workingDirectory.Root());
+    };
+    ASSERT_EQ(Hashwick(workingDirectory, {folder.Path("docs")}, {"HASHWICK_THREADS=1"}).exitStatus,
+              0);
+    const std::string oneAtATime = WithoutTimes(workingDirectory.ReadFile("Hashwick_docs.txt"));
+    std::filesystem::remove(workingDirectory.Path("Hashwick_docs.txt"));
+    for (const char* reading : {"HASHWICK_IO_URING=1", "HASHWICK_IO_URING=0"}) {
+        for (const char* threads : {"3", "5", "8"}) {
+            const CommandResult result = run(threads, reading);
+            EXPECT_EQ(result.exitStatus, 0) << threads << reading << result.errors;
+            EXPECT_EQ(WithoutTimes(workingDirectory.ReadFile("Hashwick_docs.txt")), oneAtATime)
+                << threads << reading;
+        }
+        const CommandResult result = run("1", reading);
+        EXPECT_EQ(result.exitStatus, 1) << reading;
+        EXPECT_EQ(result.errors, "Hashwick: 作業スレッドを開始できませんでした。\n") << reading;
+    }
+}
+
 // A thread count that is none, or out of range, is said on stderr with the count used.
 TEST(ConsoleProgram, AThreadCountThatIsNoneIsSaid) {
     ScratchFolder folder;
