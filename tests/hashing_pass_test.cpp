@@ -316,7 +316,10 @@ void ChangeFilesOnce(std::int32_t count) {
             std::ofstream(changing[1], std::ios::binary | std::ios::app).write("abc", 3).flush());
         std::filesystem::resize_file(changing[2], 1, error);
         EXPECT_FALSE(error);
-        EXPECT_EQ(std::filesystem::remove_all(changing[3], error), 3u);
+        for (const char* name : {"1", "2"})
+            EXPECT_TRUE(std::filesystem::remove(changing[3] / name, error)) << error.message();
+        // Windows keeps a folder while a reader still holds one of its deleted files open.
+        std::filesystem::remove(changing[3], error);
     }
     PostProgress(count);
 }
