@@ -9,7 +9,7 @@
 
 #include "app/hashwick_app.h"
 #include "support/scratch_folder.h"
-#include "support/scripted_backend.h"
+#include "framework/scripted/scripted_backend.h"
 #include "ui/resource.h"
 
 class DialogSession {

@@ -1,4 +1,4 @@
-#include "support/scripted_backend.h"
+#include "framework/scripted/scripted_backend.h"
 
 #include <stdexcept>
 #include <utility>
