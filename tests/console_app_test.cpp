@@ -143,7 +143,7 @@ TEST(ConsoleProgram, FewFileDescriptorsLeaveNoFileUnread) {
 
 // Threads that cannot be had change nothing in the list: the run makes do with those it has, or,
 // without a worker, says so. A user of its own, limited in its number of threads, runs a copy of
-// the program: the limit counts every thread that user has.
+// the program: the limit counts every thread that user has, so each test process has its own.
 TEST(ConsoleProgram, ThreadsThatCannotBeHadLeaveTheListWhole) {
     ScratchFolder folder;
     ScratchFolder workingDirectory;
@@ -155,9 +155,10 @@ TEST(ConsoleProgram, ThreadsThatCannotBeHadLeaveTheListWhole) {
     workingDirectory.SetMode("", 0777);
     // With a single thread the leak checker of the sanitizer builds, which needs one of its own
     // at the exit, cannot run either.
+    const std::string user = std::to_string(50'000 + getpid() % 10'000);
     const auto run = [&](const std::string& threads, const std::string& reading) {
         return RunCommand(
-            {"setpriv", "--reuid=54321", "--regid=54321", "--clear-groups", "prlimit",
+            {"setpriv", "--reuid=" + user, "--regid=" + user, "--clear-groups", "prlimit",
              "--nproc=" + threads, "env", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY",
              threads == "1" ? "ASAN_OPTIONS=detect_leaks=0" : "HASHWICK_UI=console",
              "HASHWICK_THREADS=4", reading, programs.Path("hashwick"), folder.Path("docs")},
