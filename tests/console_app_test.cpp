@@ -3,9 +3,12 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <csignal>
 #include <filesystem>
+#include <regex>
 #include <thread>
 
+#include "console/reading_speed.h"
 #include "support/processes.h"
 #include "support/scratch_folder.h"
 #include "support/texts.h"
@@ -313,6 +316,52 @@ TEST(ConsoleProgram, InterruptStopsTheRunWithoutAList) {
         EXPECT_EQ(result.errors, "Hashwick: シグナル SIGINT を受けたため中断しました。\n");
         EXPECT_TRUE(std::filesystem::is_empty(workingDirectory.Root()));
     }
+}
+
+// The speed of what was read so far and the time the files still to come take at the pace of
+// those done, from the first second of reading; at the end, the speed of the whole pass.
+TEST(ConsoleStatus, SpeedAndTimeLeft) {
+    using std::chrono::milliseconds;
+    const auto text = [](std::uint64_t bytes, std::uint64_t done, std::uint64_t total,
+                         milliseconds elapsed, bool ended) {
+        return ReadingSpeedText({.bytes = bytes,
+                                 .filesDone = done,
+                                 .filesTotal = total,
+                                 .elapsed = elapsed,
+                                 .ended = ended});
+    };
+    EXPECT_EQ(text(5'000'000, 1, 9, milliseconds(999), false), u"");
+    EXPECT_EQ(text(0, 0, 9, milliseconds(1000), false), u"  0.0 MB/s");
+    EXPECT_EQ(text(10'000'000, 1, 4, milliseconds(2000), false), u"  5.0 MB/s  残り 0:06");
+    EXPECT_EQ(text(123'456'789'000, 3'600, 7'201, milliseconds(3'600'000), false),
+              u"  34.3 MB/s  残り 1:00:01");
+    EXPECT_EQ(text(10'000'000, 4, 4, milliseconds(2000), false), u"  5.0 MB/s");
+    EXPECT_EQ(text(10'000'000, 1, 4, milliseconds(2000), true), u"  5.0 MB/s");
+}
+
+// On a terminal the status line tells how fast the files are read and, once one is done, how
+// long the rest takes.
+TEST(ConsoleProgram, OnATerminalTheLineShowsSpeedAndTimeLeft) {
+    ScratchFolder folder;
+    ScratchFolder workingDirectory;
+    for (int i = 0; i < 10; ++i)
+        folder.WriteFile("docs/a" + std::to_string(i), "abc");
+    folder.WriteFile("docs/z", "");
+    ASSERT_EQ(truncate(folder.Path("docs/z").c_str(), off_t{1} << 40), 0);
+    TerminalProgram program(
+        {"env", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY", HASHWICK_BINARY, folder.Path("docs")},
+        workingDirectory.Root());
+    ASSERT_TRUE(program.WaitFor(" MB/s"));
+    program.Signal(SIGINT);
+    const CommandResult result = program.Finish();
+    EXPECT_EQ(result.exitStatus, 1);
+    // The folder's order decides how many small files come before the large one.
+    std::smatch line;
+    ASSERT_TRUE(std::regex_search(
+        result.output, line,
+        std::regex(" ([0-9]+) / 11  [0-9]+\\.[0-9] MB/s(  残り [0-9]+:[0-9]{2})?\x1b\\[K")))
+        << result.output;
+    EXPECT_EQ(line[1] != "0", line[2].matched) << result.output;
 }
 
 // A run that runs out of memory says so and writes no list: the earlier list stays.

@@ -7,6 +7,7 @@
 #include "check/check_report.h"
 #include "check/listed_folder.h"
 #include "check/verify_report.h"
+#include "console/reading_speed.h"
 #include "console/stop_signals.h"
 #include "digest/hash_job.h"
 #include "digest/hashing_threads.h"
@@ -35,7 +36,8 @@ std::size_t progressTotal = 0;
 void ShowProgress(std::int32_t count) {
     if (progressLine != nullptr && progressLine->Due()) {
         progressLine->Draw(std::u16string(kCaption) + u" " + CountText(count) + u" / " +
-                           CountText(static_cast<std::int64_t>(progressTotal)));
+                           CountText(static_cast<std::int64_t>(progressTotal)) +
+                           ReadingSpeedText(ReadMeterNow()));
     }
 }
 

@@ -7,10 +7,12 @@
 #include "digest/pass_item.h"
 #include "digest/read_ahead.h"
 #include "platform/path_text.h"
+#include "platform/read_meter.h"
 
 namespace {
 
 void Report(ProgressFunction progress, std::size_t count) {
+    CountFilesDone(count);
     if (progress != nullptr)
         progress(static_cast<std::int32_t>(count));
 }
@@ -29,13 +31,16 @@ std::u16string TakeOldest(CollectedTable& collected) {
 }  // namespace
 
 void HashJob::RunHashingPass() {
+    StartReadMeter(collector->collected.size());
     try {
         FileEachInOrder();
     } catch (const std::bad_alloc&) {
         // The helpers end as after a stop before the lack of memory goes on to the caller.
         stopHashing = true;
+        EndReadMeter();
         throw;
     }
+    EndReadMeter();
 }
 
 void HashJob::FileEachInOrder() {

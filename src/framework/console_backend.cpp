@@ -1,12 +1,18 @@
 #include "framework/console_backend.h"
 
 #include <algorithm>
+#include <condition_variable>
+#include <mutex>
+#include <system_error>
+#include <thread>
 
 #include "console/console_status.h"
+#include "console/reading_speed.h"
 #include "framework/dialog.h"
 #include "framework/message_pump.h"
 #include "framework/shell.h"
 #include "framework/win_app.h"
+#include "platform/read_meter.h"
 
 namespace {
 
@@ -27,13 +33,47 @@ void CloseMainWindow(const std::u16string& signalName) {
     window->SendMessage(WM_CLOSE);
 }
 
+// Asks the UI thread twice a second to redraw the status line, so that the speed stays current
+// while one long file leaves the counts as they are. The requests reach the view only while it
+// lives: the view gives up its handle before the ticker's last request may be pumped.
+class RedrawTicker {
+  public:
+    RedrawTicker(std::shared_ptr<MessageQueue> queue, std::weak_ptr<std::function<void()>> redraw)
+        : thread_([this, queue = std::move(queue), redraw = std::move(redraw)] {
+              std::unique_lock lock(mutex_);
+              while (
+                  !wake_.wait_for(lock, std::chrono::milliseconds(500), [this] { return ended_; }))
+                  queue->PostInvoke([redraw] {
+                      if (const auto draw = redraw.lock())
+                          (*draw)();
+                  });
+          }) {}
+
+    ~RedrawTicker() {
+        {
+            const std::lock_guard lock(mutex_);
+            ended_ = true;
+        }
+        wake_.notify_one();
+        thread_.join();
+    }
+
+  private:
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    bool ended_ = false;
+    std::thread thread_;
+};
+
 // The status line: the caption, then the texts of the read-only fields and labels from left
-// to right ("123 / 456").
+// to right ("123 / 456"), then the reading's speed and time left.
 class ConsoleView final : public DialogView {
   public:
     explicit ConsoleView(CDialog& dialog) : dialog_(dialog) {}
 
     ~ConsoleView() override {
+        ticker_.reset();
+        redraw_.reset();
         if (!shown_)
             return;
         Draw();
@@ -43,6 +83,17 @@ class ConsoleView final : public DialogView {
     void Show() override {
         shown_ = true;
         Draw();
+        if (status_.IsTerminal()) {
+            redraw_ = std::make_shared<std::function<void()>>([this] {
+                if (status_.Due())
+                    Draw();
+            });
+            try {
+                ticker_ = std::make_unique<RedrawTicker>(AfxGetThreadQueue(), redraw_);
+            } catch (const std::system_error&) {
+                // Without a thread to spare the line is redrawn only as the counts change.
+            }
+        }
     }
 
     void WindowChanged(CWnd&) override {
@@ -82,12 +133,14 @@ class ConsoleView final : public DialogView {
         CString line = dialog_.GetWindowText();
         for (const CWnd* field : fields)
             line += u" " + field->GetWindowText();
-        status_.Draw(line);
+        status_.Draw(line + ReadingSpeedText(ReadMeterNow()));
     }
 
     CDialog& dialog_;
     ConsoleStatusLine status_;
     bool shown_ = false;
+    std::shared_ptr<std::function<void()>> redraw_;
+    std::unique_ptr<RedrawTicker> ticker_;
 };
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include "platform/file_read_ring.h"
 #include "platform/kernel_file_systems.h"
 #include "platform/path_text.h"
+#include "platform/read_meter.h"
 
 namespace {
 
@@ -177,6 +178,8 @@ void IoUring::Wait(std::vector<Completion>& completions) {
                 }
                 request->path.clear();
             } else {
+                if (result > 0)
+                    CountBytesRead(static_cast<std::uint64_t>(result));
                 completions.push_back({.tag = request->tag,
                                        .kind = Completion::Kind::kRead,
                                        .bytes = result > 0 ? static_cast<std::size_t>(result) : 0,

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/read_meter.h"
+
 void InputFileStream::read(std::uint8_t* into, std::size_t count) {
     lastCount_ = 0;
     if (fail())
@@ -45,6 +47,7 @@ std::size_t InputFileStream::ReadSome(std::uint8_t* into, std::size_t count) {
         return 0;
     }
     delivered_ += got;
+    CountBytesRead(got);
     endSeen_ = got < asked && delivered_ >= sizeAtOpen_;
     return got;
 }
