@@ -6,7 +6,8 @@
 PassQueue::PassQueue(const std::atomic<bool>& stopRequest, const ReadPolicy& policy)
     : stopRequest_(stopRequest),
       policy_(policy),
-      mostDescriptors_(std::max(policy.readsInFlight, 1)) {}
+      mostDescriptors_(std::max(static_cast<int>(policy.filesPerSweep) + policy.readsInFlight, 1)) {
+}
 
 bool PassQueue::Ending() const {
     return ending_.load(std::memory_order_relaxed) || stopRequest_.load(std::memory_order_relaxed);
@@ -66,21 +67,44 @@ std::u16string PassQueue::PopFront() {
 
 // --- Reading ------------------------------------------------------------------------------------
 
+void PassQueue::Hold(PassItem& item) {
+    item.readerHolds = true;
+    ++held_;
+}
+
+void PassQueue::Release(PassItem& item) {
+    item.readerHolds = false;
+    --held_;
+}
+
 PassItem* PassQueue::NextPieceWanted() {
-    if (bytesAhead_ + policy_.pieceSize > policy_.mostBytesAhead)
-        return nullptr;
+    const auto mayReadAhead = [this](const PassItem& item) {
+        return HasRoomFor(PieceSize(item)) &&
+               item.pieces.size() - item.firstPiece <
+                   static_cast<std::size_t>(policy_.piecesAheadPerFile);
+    };
     for (PassItem* item : open_) {
-        if (!item->readerHolds && item->pieces.size() - item->firstPiece <
-                                      static_cast<std::size_t>(policy_.piecesAheadPerFile)) {
+        if (!item->readerHolds && mayReadAhead(*item))
             return item;
-        }
     }
-    return nullptr;
+    return places_.Next(mayReadAhead);
 }
 
 PassItem* PassQueue::NextToOpen() {
-    if (bytesAhead_ + policy_.pieceSize > policy_.mostBytesAhead ||
-        filesAhead_ >= policy_.mostFilesAhead || descriptorsInUse_ >= mostDescriptors_) {
+    const std::size_t filesAhead =
+        seeking_ ? policy_.filesPerSweep + policy_.mostFilesAhead : policy_.mostFilesAhead;
+    const int descriptors = seeking_
+                                ? static_cast<int>(policy_.filesPerSweep) + policy_.readsInFlight
+                                : policy_.readsInFlight;
+    if (!HasRoomFor(policy_.pieceSize) || filesAhead_ >= filesAhead ||
+        descriptorsInUse_ >= std::min(descriptors, mostDescriptors_)) {
+        return nullptr;
+    }
+    // On a disk that seeks, a group is opened once the sweep before it has been asked for: the
+    // opens would take the head away from the files being read.
+    if (seeking_ &&
+        (places_.Grouped() + static_cast<std::size_t>(opening_) >= policy_.filesPerSweep ||
+         !places_.AllAsked())) {
         return nullptr;
     }
     if (!openAgain_.empty())
@@ -90,8 +114,21 @@ PassItem* PassQueue::NextToOpen() {
     return nextToOpen_ < items_.size() ? &items_[nextToOpen_] : nullptr;
 }
 
+void PassQueue::SealGroup() {
+    if (places_.Grouped() == 0 || opening_ > 0 || !places_.AllAsked())
+        return;
+    if (!seeking_ || places_.Grouped() >= policy_.filesPerSweep || NextToOpen() == nullptr)
+        places_.Seal();
+}
+
+bool PassQueue::MayClaim() {
+    SealGroup();
+    return held_ < ReadsInFlightLimit() &&
+           (NextPieceWanted() != nullptr || NextToOpen() != nullptr);
+}
+
 void PassQueue::WakeReader() {
-    if (readersWaiting_ > 0 && (NextPieceWanted() != nullptr || NextToOpen() != nullptr))
+    if (readersWaiting_ > 0 && MayClaim())
         readable_.notify_one();
 }
 
@@ -101,12 +138,15 @@ void PassQueue::ClaimReads(std::unique_lock<std::mutex>& lock, std::vector<PassI
     for (;;) {
         if (Ending())
             return;
-        while (batch.size() < most) {
-            // The next piece of an open file first, the oldest first: its hashing may wait for
-            // it. Else a file not opened yet.
+        SealGroup();
+        while (batch.size() < most && held_ < ReadsInFlightLimit()) {
+            // The next piece of an open file first, the oldest first (or the next in the order
+            // of places): its hashing may wait for it. Else a file not opened yet.
             if (PassItem* item = NextPieceWanted()) {
-                item->readerHolds = true;
-                Reserve(*item, PieceWanted(*item, false));
+                Hold(*item);
+                const std::size_t want = PieceWanted(*item);
+                item->asked += want;
+                Reserve(*item, want);
                 batch.push_back(item);
                 continue;
             }
@@ -117,11 +157,12 @@ void PassQueue::ClaimReads(std::unique_lock<std::mutex>& lock, std::vector<PassI
                 openAgain_.pop_front();
             else
                 ++nextToOpen_;
-            item->readerHolds = true;
+            Hold(*item);
             // Its size is not known before it is open: room for a whole piece until then.
             Reserve(*item, policy_.pieceSize);
             ++filesAhead_;
             ++descriptorsInUse_;
+            ++opening_;
             batch.push_back(item);
         }
         if (!batch.empty() || !wait)
@@ -135,10 +176,16 @@ void PassQueue::ClaimReads(std::unique_lock<std::mutex>& lock, std::vector<PassI
 }
 
 Piece PassQueue::NewPiece(std::size_t size) {
-    if (size == policy_.pieceSize && !spare_.empty()) {
-        Piece piece = std::move(spare_.back());
-        spare_.pop_back();
-        return piece;
+    if (IsWholePiece(size)) {
+        const auto spare = std::find_if(spare_.begin(), spare_.end(), [size](const Piece& piece) {
+            return piece.capacity == size;
+        });
+        if (spare != spare_.end()) {
+            Piece piece = std::move(*spare);
+            spare_.erase(spare);
+            spareBytes_ -= size;
+            return piece;
+        }
     }
     Piece piece;
     piece.bytes = std::make_unique_for_overwrite<std::uint8_t[]>(std::max<std::size_t>(size, 1));
@@ -152,16 +199,28 @@ void PassQueue::Reserve(PassItem& item, std::size_t bytes) {
     bytesAhead_ += bytes;
 }
 
-bool PassQueue::Opened(PassItem& item, bool opened, bool outOfDescriptors) {
+bool PassQueue::Opened(PassItem& item, bool opened, bool outOfDescriptors,
+                       const FilePlacement& placement) {
+    --opening_;
     if (opened) {
         item.reading = PassItem::Reading::kOpen;
+        item.placement = placement;
+        seeking_ = placement.seekPenalty;
+        if (placement.seekPenalty) {
+            Reserve(item, 0);
+            Release(item);
+            places_.Opened(item);
+            return false;
+        }
         open_.push_back(&item);
-        Reserve(item, PieceWanted(item, true));
+        const std::size_t want = PieceWanted(item);
+        item.asked += want;
+        Reserve(item, want);
         return true;
     }
     --descriptorsInUse_;
     Reserve(item, 0);
-    item.readerHolds = false;
+    Release(item);
     // This open holds no descriptor; the others counted do, or are about to.
     const int others = --descriptorsHeld_;
     if (outOfDescriptors && others > 0) {
@@ -178,16 +237,17 @@ bool PassQueue::Opened(PassItem& item, bool opened, bool outOfDescriptors) {
     return false;
 }
 
-std::size_t PassQueue::PieceWanted(const PassItem& item, bool first) const {
-    // A file that fits is read whole, with one byte more so that the same read sees its end.
-    if (first && item.sizeAtOpen < policy_.pieceSize)
+std::size_t PassQueue::PieceWanted(const PassItem& item) const {
+    const std::size_t piece = PieceSize(item);
+    if (!item.readBefore && item.sizeAtOpen < piece)
         return static_cast<std::size_t>(item.sizeAtOpen) + 1;
-    return policy_.pieceSize;
+    return piece;
 }
 
 bool PassQueue::Delivered(PassItem& item, Piece&& piece, bool failed, bool ended) {
     Reserve(item, 0);
-    item.readerHolds = false;
+    Release(item);
+    item.readBefore = true;
     if (failed) {
         item.reading = PassItem::Reading::kFailed;
     } else {
@@ -200,8 +260,12 @@ bool PassQueue::Delivered(PassItem& item, Piece&& piece, bool failed, bool ended
     }
     if (!item.hashing && (failed || ended || !item.pieces.empty()))
         MakeReady(item);
-    if (failed || ended)
-        open_.erase(std::find(open_.begin(), open_.end(), &item));
+    if (failed || ended) {
+        if (item.placement.seekPenalty)
+            places_.Ended(item);
+        else
+            open_.erase(std::find(open_.begin(), open_.end(), &item));
+    }
     return failed || ended;
 }
 
@@ -242,9 +306,10 @@ LaneHasher::Fetched PassQueue::Fetch(PassItem& item, Piece& piece) {
     {
         std::lock_guard lock(mutex_);
         bytesAhead_ -= done.size;
-        if (done.capacity == policy_.pieceSize &&
-            spare_.size() < static_cast<std::size_t>(policy_.readsInFlight)) {
+        // Kept for the next reads, as much as may be read ahead at most.
+        if (IsWholePiece(done.capacity) && spareBytes_ + done.capacity <= policy_.mostBytesAhead) {
             done.size = 0;
+            spareBytes_ += done.capacity;
             spare_.push_back(std::move(done));
         }
         if (item.reading == PassItem::Reading::kFailed) {

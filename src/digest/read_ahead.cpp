@@ -11,6 +11,7 @@
 #include "digest/pass_hashing.h"
 #include "digest/ring_reading.h"
 #include "digest/thread_reading.h"
+#include "platform/file_placement.h"
 
 namespace {
 
@@ -31,6 +32,8 @@ std::unique_ptr<FileReadRing> RingUnlessRefused(int depth) {
 
 ReadAhead::ReadAhead(const std::atomic<bool>& stopRequest, int hashers, const ReadPolicy& policy)
     : stopRequest_(stopRequest), queue_(stopRequest, policy) {
+    // Each run asks afresh what its storage is.
+    ForgetStoragePlacements();
     StartHelpers(hashers);
 }
 

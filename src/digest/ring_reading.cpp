@@ -5,8 +5,8 @@
 
 namespace {
 
-void StartRead(PassQueue& queue, FileReadRing& ring, PassItem& item, bool first) {
-    item.want = queue.PieceWanted(item, first);
+void StartRead(PassQueue& queue, FileReadRing& ring, PassItem& item) {
+    item.want = queue.PieceWanted(item);
     item.piece = queue.NewPiece(item.want);
     ring.Read(&item, item.ringFile, item.piece.bytes.get(), item.want, item.offset);
 }
@@ -21,12 +21,12 @@ void ReadThroughRing(PassQueue& queue, FileReadRing& ring) {
     const auto depth = static_cast<std::size_t>(queue.Policy().readsInFlight);
     auto lock = queue.Lock();
     for (;;) {
-        // As many requests in flight as the policy asks, each item held for this thread.
+        // As many requests in flight as the queue lets have, each item held for this thread.
         if (inFlight < depth) {
             queue.ClaimReads(lock, batch, inFlight == 0, depth - inFlight);
             for (PassItem* item : batch) {
                 if (item->reading == PassItem::Reading::kOpen) {
-                    StartRead(queue, ring, *item, false);
+                    StartRead(queue, ring, *item);
                 } else {
                     queue.Opening();
                     ring.Open(item, item->path);
@@ -35,7 +35,7 @@ void ReadThroughRing(PassQueue& queue, FileReadRing& ring) {
             }
         }
         if (inFlight == 0)
-            return;
+            break;
         lock.unlock();
         completions.clear();
         ring.Wait(completions);
@@ -54,9 +54,10 @@ void ReadThroughRing(PassQueue& queue, FileReadRing& ring) {
                     item.ringFile = done.file;
                     item.sizeAtOpen = done.size;
                     item.offset = 0;
-                    queue.Opened(item, true, false);
-                    StartRead(queue, ring, item, true);
-                    ++inFlight;
+                    if (queue.Opened(item, true, false, done.placement)) {
+                        StartRead(queue, ring, item);
+                        ++inFlight;
+                    }
                     break;
                 case FileReadRing::Completion::Kind::kOpenFailed:
                     queue.Opened(item, false, done.outOfDescriptors);
@@ -93,4 +94,10 @@ void ReadThroughRing(PassQueue& queue, FileReadRing& ring) {
             closing.clear();
         }
     }
+    // A stop leaves files open that were to be read on.
+    queue.ForEachOpen([&ring](PassItem& item) {
+        if (item.ringFile >= 0)
+            ring.Close(item.ringFile);
+        item.ringFile = -1;
+    });
 }

@@ -18,6 +18,7 @@ struct ThreadRead {
     PassItem* item = nullptr;
     bool opening = false;
     bool outOfDescriptors = false;
+    FilePlacement placement;
     Piece piece;
     bool failed = false;
     bool ended = false;
@@ -38,11 +39,15 @@ ThreadRead ReadPiece(PassQueue& queue, PassItem& item) {
             return read;
         }
         item.sizeAtOpen = file->SizeAtOpen();
+        read.placement = file->Placement();
         item.file = std::move(file);
+        // A file on a disk that seeks is read when its turn in the order of places comes.
+        if (read.placement.seekPenalty)
+            return read;
     }
     InputFileStream& file = *item.file;
-    const std::size_t want = queue.PieceWanted(item, read.opening);
-    if (want == queue.Policy().pieceSize) {
+    const std::size_t want = queue.PieceWanted(item);
+    if (queue.IsWholePiece(want)) {
         const auto lock = queue.Lock();
         read.piece = queue.NewPiece(want);
     } else {
@@ -79,8 +84,10 @@ void ReadOnThisThread(PassQueue& queue) {
         lock.lock();
         for (ThreadRead& read : reads) {
             PassItem& item = *read.item;
-            if (read.opening && !queue.Opened(item, item.file != nullptr, read.outOfDescriptors))
+            if (read.opening &&
+                !queue.Opened(item, item.file != nullptr, read.outOfDescriptors, read.placement)) {
                 continue;
+            }
             // Once delivered, the item may be hashed, filed and gone at any moment.
             if (queue.Delivered(item, std::move(read.piece), read.failed, read.ended))
                 closing.push_back(std::move(item.file));
