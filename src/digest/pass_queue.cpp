@@ -6,6 +6,7 @@
 PassQueue::PassQueue(const std::atomic<bool>& stopRequest, const ReadPolicy& policy)
     : stopRequest_(stopRequest),
       policy_(policy),
+      probe_(policy.leastReadsInFlight, policy.readsInFlight),
       mostDescriptors_(std::max(static_cast<int>(policy.filesPerSweep) + policy.readsInFlight, 1)) {
 }
 
@@ -87,7 +88,7 @@ PassItem* PassQueue::NextPieceWanted() {
         if (!item->readerHolds && mayReadAhead(*item))
             return item;
     }
-    return places_.Next(mayReadAhead);
+    return places_.Next(mayReadAhead, FilesAtOnce(), sweepAtLimit_);
 }
 
 PassItem* PassQueue::NextToOpen() {
@@ -171,6 +172,8 @@ void PassQueue::ClaimReads(std::unique_lock<std::mutex>& lock, std::vector<PassI
         readable_.wait(lock);
         --readersWaiting_;
     }
+    if (seeking_)
+        probe_.Claimed(held_ >= ReadsInFlightLimit() || sweepAtLimit_);
     // More to do than this reader takes: another one may take it.
     WakeReader();
 }
@@ -248,6 +251,8 @@ bool PassQueue::Delivered(PassItem& item, Piece&& piece, bool failed, bool ended
     Reserve(item, 0);
     Release(item);
     item.readBefore = true;
+    if (seeking_)
+        probe_.Completed(piece.size, InFlightProbe::Clock::now());
     if (failed) {
         item.reading = PassItem::Reading::kFailed;
     } else {

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "digest/in_flight_probe.h"
 #include "digest/lane_hasher.h"
 #include "digest/pass_item.h"
 #include "digest/place_order.h"
@@ -101,8 +102,11 @@ class PassQueue {
     bool HasRoomFor(std::size_t bytes) const {
         return bytesAhead_ + bytes <= policy_.mostBytesAhead;
     }
-    int ReadsInFlightLimit() const {
-        return seeking_ ? policy_.leastReadsInFlight : policy_.readsInFlight;
+    int ReadsInFlightLimit() const { return seeking_ ? probe_.Limit() : policy_.readsInFlight; }
+    // The files of the sweep read at once: one while few reads are in flight, more as the probe
+    // finds that more reads deliver more.
+    int FilesAtOnce() const {
+        return std::max(1, probe_.Limit() / std::max(policy_.leastReadsInFlight, 1));
     }
     void Hold(PassItem& item);
     void Release(PassItem& item);
@@ -129,9 +133,11 @@ class PassQueue {
     // The last file opened lies on storage with a seek penalty: few reads in flight, as the
     // probe finds, and groups of files in the order of places.
     bool seeking_ = false;
-    int held_ = 0;              // items held by readers: opens and reads in flight
-    int opening_ = 0;           // opens claimed and not answered yet
-    int descriptorsInUse_ = 0;  // open, or about to be opened by a reader
+    InFlightProbe probe_;
+    bool sweepAtLimit_ = false;  // the sweep had files to read beyond the files at once
+    int held_ = 0;               // items held by readers: opens and reads in flight
+    int opening_ = 0;            // opens claimed and not answered yet
+    int descriptorsInUse_ = 0;   // open, or about to be opened by a reader
     // Files open, or being opened, for the reads: changed by reading threads without the lock.
     std::atomic<int> descriptorsHeld_ = 0;
     int mostDescriptors_ = 0;  // lowered when the system has no more to give
