@@ -3,12 +3,25 @@
 #include <algorithm>
 #include <new>
 
+#include "platform/open_file_limit.h"
+
+namespace {
+
+// Descriptors the reads leave to the rest of the program once the system has no more to give.
+constexpr int kDescriptorsLeftFree = 2;
+
+}  // namespace
+
 PassQueue::PassQueue(const std::atomic<bool>& stopRequest, const ReadPolicy& policy)
     : stopRequest_(stopRequest),
       policy_(policy),
       probe_(policy.leastReadsInFlight, policy.readsInFlight),
-      mostDescriptors_(std::max(static_cast<int>(policy.filesPerSweep) + policy.readsInFlight, 1)) {
-}
+      // Half of what the process may hold at most: a disk that seeks has a whole group of files
+      // open while it reads them, and the rest of the program needs descriptors too.
+      mostDescriptors_(
+          std::max(std::min(static_cast<int>(policy.filesPerSweep) + policy.readsInFlight,
+                            OpenFileLimit() / 2),
+                   1)) {}
 
 bool PassQueue::Ending() const {
     return ending_.load(std::memory_order_relaxed) || stopRequest_.load(std::memory_order_relaxed);
@@ -228,8 +241,9 @@ bool PassQueue::Opened(PassItem& item, bool opened, bool outOfDescriptors,
     const int others = --descriptorsHeld_;
     if (outOfDescriptors && others > 0) {
         // Not the file's fault: it is opened again once a file now open is closed, and from now
-        // on no more files are open at once than there are now.
-        mostDescriptors_ = others;
+        // on fewer files are open at once than there are now. A few are left for the rest of the
+        // program: a disk that seeks has a whole group of files open while it reads them.
+        mostDescriptors_ = std::max(others - kDescriptorsLeftFree, 1);
         --filesAhead_;
         openAgain_.push_back(&item);
         return false;
