@@ -85,7 +85,7 @@ TEST(ListReader, RefusesWhatIsNoListWithTheLineAndWhy) {
          "8: 「# (N)ファイル中(k)ファイル処理しました」の行ではありません。"},
         {"# /s(1)\r\n" + std::string(16 << 20 | 1, 'x'), "2: 長すぎる行です。"},
         // Other programs' lists.
-        {"Hello\n", "1: 見出しの行「# ルート(ファイル数)」でも、MD5の行でもありません。"},
+        {"add me\n", "1: 見出しの行「# ルート(ファイル数)」でも、MD5の行でもありません。"},
         {std::string(70000, 'x'),
          "1: 64 KiBを超えても終わらない行です。見出しの行でもMD5の行でもありません。"},
         {md5 + kA + " b\n", "2: " + noLine},

@@ -168,6 +168,10 @@ class OtherListParser {
             const std::size_t digits = std::min(line.find_first_not_of(kHexDigits), line.size());
             if (digits == 0 || digits == line.size() || line[digits] != ' ')
                 return std::u16string(kNoLine);
+            // More digits than MD5 has are another algorithm's digest; fewer, a word such as
+            // "add" that begins a line of text.
+            if (digits < 32)
+                return std::u16string(kNoLine);
             if (digits != 32)
                 return NotMd5(u"16進数" + CountText(static_cast<std::int64_t>(digits)) + u"桁");
             if (line.size() < 34 || (line[33] != ' ' && line[33] != '*'))
