@@ -207,13 +207,13 @@ class ListParser {
     }
 
   private:
-    // The next line; false where ListLines::Next is.
+    // The next line; false where ListLines::Next is, and then no line: what the line before
+    // pointed at may have moved as more of the file was read.
     bool Next() {
-        if (!lines_.Next())
-            return false;
+        const bool read = lines_.Next();
         line_ = lines_.Line();
         lineNumber_ = lines_.Number();
-        return true;
+        return read;
     }
 
     bool Ended() const { return lines_.Ended(); }
