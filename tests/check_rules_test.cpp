@@ -155,22 +155,28 @@ TEST(CheckRules, NamesWrittenAlikeAreMatchedAsAGroupOfAnySize) {
 
 // What the list's run could not see is checked now: the files found below a folder it could not
 // list are not added but hashed, and the folder's line is gone once the folder is. The check's own
-// files (the list and the report) are not counted, also where the list names them.
+// files (the list and the report) are not counted, also where the list names them. A file become
+// a folder is missing and what it holds added; a path listed twice is no guess.
 TEST(CheckRules, WhatTheListCouldNotSeeIsCheckedNowAndTheCheckSOwnFilesNotAtAll) {
     ScratchFolder folder;
-    folder.WriteFile("a", "a");
-    folder.WriteFile("closed/hidden", "b");
+    for (const char* file : {"a", "closed/hidden", "f/inner", "t"})
+        folder.WriteFile(file, "a");
     folder.WriteFile("list.txt", "");
     const std::string root = folder.Root();
-    const std::string list = ListFile(root + "(2)", {root + "/a\t" + kA, root + "/list.txt\t" + kB},
-                                      {root + "/closed/"});
-    EXPECT_EQ(
-        Check(list, folder, {folder.Wide("list.txt"), folder.Wide("report.txt")}),
-        "一致 /a\n前回読取不可・今回読取可 /closed/\n前回読取不可・今回読取可 /closed/hidden\n");
+    const std::string list =
+        ListFile(root + "(5)",
+                 {root + "/a\t" + kA, root + "/f\t" + kA, root + "/list.txt\t" + kB,
+                  root + "/t\t" + kA, root + "/t\t" + kB},
+                 {root + "/closed/"});
+    const std::string same = "一致 /a\n欠落 /f\n曖昧 /t\n曖昧 /t\n";
+    EXPECT_EQ(Check(list, folder, {folder.Wide("list.txt"), folder.Wide("report.txt")}),
+              same +
+                  "前回読取不可・今回読取可 /closed/\n追加 /f/inner\n"
+                  "前回読取不可・今回読取可 /closed/hidden\n今回 /t 0cc1\n");
     std::filesystem::remove_all(folder.Path("closed"));
     folder.WriteFile("report.txt", "");
     EXPECT_EQ(Check(list, folder, {folder.Wide("list.txt"), folder.Wide("report.txt")}),
-              "一致 /a\n欠落 /closed/\n");
+              same + "欠落 /closed/\n追加 /f/inner\n今回 /t 0cc1\n");
 }
 
 // Moves need a digest that exactly one file left and one file got; empty files and shared digests
