@@ -46,13 +46,15 @@ bool IsFolder(const std::u16string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-// The folder given, or else the one the list's root names here; the reason when there is none.
-std::u16string FolderToCheck(const DigestList& list,
+// The folder given, or else the one the list's root names here (the list's own folder for a
+// list of relative paths); the reason when there is none.
+std::u16string FolderToCheck(const DigestList& list, const std::u16string& listName,
                              const std::optional<std::u16string>& folderGiven,
                              std::u16string_view& refusal) {
-    if (folderGiven) {
+    if (folderGiven || list.relative) {
         // "data/" is the folder "data": the report's paths are those of "data".
-        const std::u16string folder = WithoutTrailingSeparators(*folderGiven);
+        const std::u16string folder =
+            folderGiven ? WithoutTrailingSeparators(*folderGiven) : FolderOfFile(listName);
         refusal = IsFolder(folder) ? u"" : kNoSuchFolder;
         return folder;
     }
@@ -90,13 +92,13 @@ struct VerifyRun {
     int Run(const std::u16string& listName, const std::optional<std::u16string>& folderGiven,
             ConsoleStatusLine& console) {
         console.Draw(std::u16string(kReading));
-        const ListReading reading = ReadDigestList(listName, stop);
+        const ListReading reading = ReadListToCheck(listName, stop);
         if (!reading.list) {
             console.Message(ListErrorText(listName, reading));
             return kExitBadInput;
         }
         std::u16string_view refusal;
-        const std::u16string folder = FolderToCheck(*reading.list, folderGiven, refusal);
+        const std::u16string folder = FolderToCheck(*reading.list, listName, folderGiven, refusal);
         if (!refusal.empty()) {
             console.Message(ProgramMessage(refusal));
             return kExitBadInput;

@@ -13,6 +13,13 @@ CheckReport::CheckReport(const std::u16string& fileName, const std::atomic<bool>
 void CheckReport::ListLines(std::u16string_view title, const std::u16string& name,
                             const DigestList& list) {
     out_.Line({u"# ", title, u": ", name});
+    if (list.relative) {
+        constexpr std::u16string_view kTexts[] = {u"コードページ932", u"UTF-8",
+                                                  u"UTF-8でないファイル名のバイト列"};
+        out_.Line({u"# ", title, u"の形式: md5sum、", kTexts[static_cast<int>(list.names)], u"(",
+                   CountText(list.collected), u")"});
+        return;
+    }
     out_.Text(u"# ").Text(title).Text(u"のルート: ").Bytes(list.Root());
     out_.Line({u"(", CountText(list.collected), u")"});
     if (list.processed != list.collected) {

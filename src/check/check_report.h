@@ -27,7 +27,8 @@ class CheckReport {
 
     ListOutput& Out() { return out_; }
     // What the header says of a list: its name, its root and count, and whether its run was
-    // stopped or its line ends were changed. The title names the list ("リスト", "旧リスト").
+    // stopped or its line ends were changed; for another program's list, its text and count.
+    // The title names the list ("リスト", "旧リスト").
     void ListLines(std::u16string_view title, const std::u16string& name, const DigestList& list);
     void Section(FileClass fileClass);
     // The counts of the classes, in the order given, and "# <label>は<seconds>秒です": the time

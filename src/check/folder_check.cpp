@@ -24,9 +24,19 @@ FolderCheck::FolderCheck(const DigestList& list, std::u16string folder,
     std::sort(listedFolders_.begin(), listedFolders_.end());
 }
 
+void FolderCheck::AppendKey(std::string& key, std::u16string_view text) {
+    if (list_.names == ListNames::kCodePage932) {
+        encoder_.Append(key, text);
+        return;
+    }
+    // A name that no UTF-8 spells (a lone surrogate on Windows) gets a NUL, which no list's
+    // path holds.
+    key += WideToNative(text).value_or(std::string(1, '\0'));
+}
+
 std::string_view FolderCheck::KeyOf(std::u16string_view path) {
     key_.clear();
-    encoder_.Append(key_, path.substr(folder_.size()));
+    AppendKey(key_, path.substr(folder_.size()));
     return key_;
 }
 
@@ -58,7 +68,7 @@ void FolderCheck::TakeUnlisted(CollectedTable& collected) {
             folderKey += static_cast<char>(kPathSeparator);
         }
         key_ = folderKey;
-        encoder_.Append(key_, entry->second);
+        AppendKey(key_, entry->second);
         const auto [first, last] = index_.Find(key_);
         if (IsNotCounted(*entry)) {
             for (std::size_t position = first; position < last; ++position)

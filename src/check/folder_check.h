@@ -82,6 +82,8 @@ class FolderCheck {
     const ClassCounts& Counts() const { return counts_; }
 
   private:
+    // Appends the text as the list writes names.
+    void AppendKey(std::string& key, std::u16string_view text);
     // The key of a path below the folder, valid until the next call.
     std::string_view KeyOf(std::u16string_view path);
     // The positions in the index of the files with the key; the position after the last one

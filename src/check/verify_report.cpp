@@ -8,6 +8,7 @@
 #include "check/check_report.h"
 #include "list/list_layout.h"
 #include "list/stop_request.h"
+#include "platform/path_text.h"
 #include "platform/system_error_text.h"
 #include "report/list_file_name.h"
 
@@ -88,7 +89,10 @@ class VerifyReport {
 
     // The path of a listed file below the folder checked.
     ListOutput& ListedPath(const ListedFile& file) {
-        return out_.Text(check_.Folder()).Bytes(list_.Key(file));
+        out_.Text(check_.Folder());
+        if (list_.names == ListNames::kCodePage932)
+            return out_.Bytes(list_.Key(file));
+        return out_.Text(NativeToWide(list_.Key(file)));
     }
 
     ListOutput& ListedDigest(const ListedFile& file) {

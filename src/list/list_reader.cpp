@@ -1,14 +1,15 @@
 #include "list/list_reader.h"
 
 #include "list/list_layout.h"
+#include "list/list_lines.h"
 #include "list/list_text.h"
+#include "list/other_list_reader.h"
 #include "list/stop_request.h"
 #include "platform/input_file_stream.h"
 #include "platform/path_text.h"
 
 namespace {
 
-constexpr std::u16string_view kUnreadable = u"ファイルを読み込めません。";
 constexpr std::u16string_view kEmpty = u"空のファイルです。";
 constexpr std::u16string_view kUtf16 = u"UTF-16のテキストです。";
 constexpr std::u16string_view kUtf8 = u"UTF-8のテキストです。";
@@ -17,7 +18,6 @@ constexpr std::u16string_view kEndsEarly = u"この行がありません。リ�
 constexpr std::u16string_view kNoHeader = u"見出しの行「# ルート(ファイル数)」ではありません。";
 constexpr std::u16string_view kNoDoubleRule = u"「#===…」の行ではありません。";
 constexpr std::u16string_view kNoTab = u"パスとMD5の間のTABがありません。";
-constexpr std::u16string_view kBadDigest = u"MD5が32桁の16進数ではありません。";
 constexpr std::u16string_view kOutsideRoot = u"パスが見出しのルートで始まっていません。";
 constexpr std::u16string_view kNoFailure = u"「# パス」の行ではありません。";
 constexpr std::u16string_view kNoTiming = u"時間の行ではありません。";
@@ -27,12 +27,6 @@ constexpr std::u16string_view kCountsDiffer = u"見出しのファイル数が�
 constexpr std::u16string_view kExtraLine = u"リストの終わりの後に行があります。";
 constexpr std::u16string_view kFirstLineTooLong =
     u"64 KiBを超えても終わらない行です。見出しの行ではありません。";
-constexpr std::u16string_view kLineTooLong = u"長すぎる行です。";
-
-// The first line is a short header; any other line a path, which may be long.
-constexpr std::size_t kLongestFirstLine = 64 * 1024;
-constexpr std::size_t kLongestLine = 16 * 1024 * 1024;
-constexpr std::size_t kReadPiece = 64 * 1024;
 
 template <class Char>
 std::optional<Digest> ParseHex(std::basic_string_view<Char> hex) {
@@ -72,17 +66,13 @@ std::optional<std::int64_t> ParseCount(std::string_view text) {
     return value;
 }
 
-bool IsLeadByte(unsigned char byte) {
-    return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
-}
-
 // Whether the text's last character is the separator: a backslash byte that ends a text may be
 // the second byte of its last character.
 bool EndsWithSeparator(std::string_view text, char separator) {
     std::size_t last = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
         last = i;
-        if (IsLeadByte(static_cast<unsigned char>(text[i])))
+        if (IsCodePage932LeadByte(static_cast<unsigned char>(text[i])))
             ++i;
     }
     return !text.empty() && last == text.size() - 1 && text[last] == separator;
@@ -94,7 +84,7 @@ void MapSeparators(char* text, std::size_t size, char from, char to) {
     for (std::size_t i = 0; i < size; ++i) {
         if (text[i] == from)
             text[i] = to;
-        else if (IsLeadByte(static_cast<unsigned char>(text[i])))
+        else if (IsCodePage932LeadByte(static_cast<unsigned char>(text[i])))
             ++i;
     }
 }
@@ -118,15 +108,6 @@ std::string DigestHex(const Digest& digest) {
     }
     return hex;
 }
-
-// Where a list's bytes come from, a piece at a time.
-class ByteSource {
-  public:
-    virtual ~ByteSource() = default;
-    // Up to count bytes; 0 at the end or on a read error.
-    virtual std::size_t Read(char* into, std::size_t count) = 0;
-    virtual bool Failed() const = 0;
-};
 
 class FileSource final : public ByteSource {
   public:
@@ -158,28 +139,11 @@ class MemorySource final : public ByteSource {
 // of line; what it keeps of each line is the path, so memory grows with the lines accepted.
 class ListParser {
   public:
-    ListParser(ByteSource& source, const std::atomic<bool>& stop) : source_(source), stop_(stop) {}
+    ListParser(ListLines& lines, const std::atomic<bool>& stop) : lines_(lines), stop_(stop) {}
 
     ListReading Parse() {
         if (!Encode())
             return Fail(0, ListTextEncoder::kUnusableReason);
-        // What the first bytes say is known before any line has ended.
-        Fill();
-        if (readError_)
-            return Fail(0, kUnreadable);
-        const std::string_view start = buffer_;
-        if (start.empty())
-            return Fail(1, kEmpty);
-        if (start.starts_with("\xFF\xFE") || start.starts_with("\xFE\xFF") ||
-            start.starts_with(std::string_view("\0#", 2)) ||
-            start.starts_with(std::string_view("#\0", 2))) {
-            return Fail(1, kUtf16);
-        }
-        if (start.starts_with("\xEF\xBB\xBF"))
-            return Fail(1, kUtf8);
-        if (!start.starts_with(std::string_view("# ").substr(0, start.size())))
-            return Fail(1, kNoHeader);
-
         if (!Next() || !Header())
             return Fail(kNoHeader);
         if (!Next() || line_ != doubleRule_)
@@ -237,72 +201,32 @@ class ListParser {
         }
         if (!Ended())
             return Fail(kExtraLine);
+        list_.lineFeedOnly = lines_.LineFeedOnly();
         MapKeys();
         return ListReading{std::move(list_), 0, {}};
     }
 
   private:
-    // Reads a piece more of the file behind what the buffer holds; false at the end of the file
-    // or on a read error.
-    bool Fill() {
-        const std::size_t held = buffer_.size();
-        buffer_.resize(held + kReadPiece);
-        const std::size_t got = source_.Read(buffer_.data() + held, kReadPiece);
-        buffer_.resize(held + got);
-        readError_ = readError_ || source_.Failed();
-        return got > 0;
-    }
-
-    // The next line without its line end; false at the end of the file, before a last line that
-    // has no line end, at a line too long to be one of a list, or on a read error.
+    // The next line; false where ListLines::Next is, and then no line: what the line before
+    // pointed at may have moved as more of the file was read.
     bool Next() {
-        ThrowIfStopped(stop_);
-        ++lineNumber_;
-        line_ = {};
-        // What was read before the line under way is done with.
-        if (next_ >= kReadPiece) {
-            buffer_.erase(0, next_);
-            next_ = 0;
-        }
-        const std::size_t longest = lineNumber_ == 1 ? kLongestFirstLine : kLongestLine;
-        std::size_t end = buffer_.find('\n', next_);
-        while (end == std::string::npos) {
-            if (buffer_.size() - next_ > longest) {
-                tooLong_ = true;
-                return false;
-            }
-            const std::size_t searched = buffer_.size();
-            if (!Fill()) {
-                cutShort_ = !readError_ && next_ < buffer_.size();
-                return false;
-            }
-            end = buffer_.find('\n', searched);
-        }
-        if (end - next_ > longest) {
-            tooLong_ = true;
-            return false;
-        }
-        std::size_t contentEnd = end;
-        if (contentEnd > next_ && buffer_[contentEnd - 1] == '\r')
-            --contentEnd;
-        else
-            ++list_.lineFeedOnly;
-        line_ = std::string_view(buffer_).substr(next_, contentEnd - next_);
-        next_ = end + 1;
-        return true;
+        const bool read = lines_.Next();
+        line_ = lines_.Line();
+        lineNumber_ = lines_.Number();
+        return read;
     }
 
-    // Whether the file ended cleanly after the last line read.
-    bool Ended() const { return !readError_ && !tooLong_ && !cutShort_; }
+    bool Ended() const { return lines_.Ended(); }
 
     ListReading Fail(std::u16string_view reason) const {
-        if (readError_)
-            return Fail(0, kUnreadable);
-        if (tooLong_)
-            return Fail(lineNumber_, lineNumber_ == 1 ? kFirstLineTooLong : kLineTooLong);
-        if (cutShort_)
-            return Fail(lineNumber_, kCutShort);
-        return Fail(lineNumber_, IsUtf8FixedLine() ? kUtf8 : reason);
+        if (lines_.ReadError())
+            return Fail(0, kUnreadableList);
+        if (lines_.TooLong()) {
+            return Fail(lines_.Number(), lines_.Number() == 1 ? kFirstLineTooLong : kLineTooLong);
+        }
+        if (lines_.CutShort())
+            return Fail(lines_.Number(), kCutShort);
+        return Fail(lines_.Number(), IsUtf8FixedLine() ? kUtf8 : reason);
     }
     static ListReading Fail(std::uint32_t line, std::u16string_view reason) {
         return ListReading{std::nullopt, line, std::u16string(reason)};
@@ -427,15 +351,8 @@ class ListParser {
         }
     }
 
-    ByteSource& source_;
+    ListLines& lines_;
     const std::atomic<bool>& stop_;
-    // The bytes read and not yet done with: from next_ on, the lines to come.
-    std::string buffer_;
-    std::size_t next_ = 0;
-    bool readError_ = false;
-    bool tooLong_ = false;
-    bool cutShort_ = false;
-
     DigestList list_;
     std::string_view line_;
     std::uint32_t lineNumber_ = 0;
@@ -446,15 +363,63 @@ class ListParser {
     std::string utf8FailureTitle_, utf8Walk_, utf8Hash_;
 };
 
-ListReading ReadDigestList(const std::u16string& path, const std::atomic<bool>& stop) {
+namespace {
+
+ListReading Refusal(std::uint32_t line, std::u16string_view reason) {
+    return ListReading{std::nullopt, line, std::u16string(reason)};
+}
+
+// What the first bytes say is known before any line has ended: a file that is no text of ours,
+// or that starts as no list does, is refused at once.
+ListReading Read(ByteSource& source, const std::atomic<bool>& stop, bool othersToo) {
+    ListLines lines(source, stop);
+    const std::string_view start = lines.Start();
+    if (lines.ReadError())
+        return Refusal(0, kUnreadableList);
+    if (start.empty())
+        return Refusal(1, kEmpty);
+    if (start.starts_with("\xFF\xFE") || start.starts_with("\xFE\xFF") ||
+        start.starts_with(std::string_view("\0#", 2)) ||
+        start.starts_with(std::string_view("#\0", 2))) {
+        return Refusal(1, kUtf16);
+    }
+    constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+    const bool marked = start.starts_with(kByteOrderMark);
+    const std::string_view text = start.substr(marked ? kByteOrderMark.size() : 0);
+    const bool ours = text.starts_with(std::string_view("# ").substr(0, text.size()));
+    if (othersToo && !ours)
+        return ReadOtherList(lines, stop);
+    if (marked)
+        return Refusal(1, kUtf8);
+    if (!ours)
+        return Refusal(1, kNoHeader);
+    return ListParser(lines, stop).Parse();
+}
+
+ListReading ReadFile(const std::u16string& path, const std::atomic<bool>& stop, bool othersToo) {
     InputFileStream stream(path);
     if (stream.fail())
-        return ListReading{std::nullopt, 0, std::u16string(kUnreadable)};
+        return Refusal(0, kUnreadableList);
     FileSource source(stream);
-    return ListParser(source, stop).Parse();
+    return Read(source, stop, othersToo);
+}
+
+}  // namespace
+
+ListReading ReadDigestList(const std::u16string& path, const std::atomic<bool>& stop) {
+    return ReadFile(path, stop, false);
 }
 
 ListReading ParseDigestList(std::string_view bytes, const std::atomic<bool>& stop) {
     MemorySource source(bytes);
-    return ListParser(source, stop).Parse();
+    return Read(source, stop, false);
+}
+
+ListReading ReadListToCheck(const std::u16string& path, const std::atomic<bool>& stop) {
+    return ReadFile(path, stop, true);
+}
+
+ListReading ParseListToCheck(std::string_view bytes, const std::atomic<bool>& stop) {
+    MemorySource source(bytes);
+    return Read(source, stop, true);
 }

@@ -6,6 +6,13 @@
 
 #include "platform/code_page_932.h"
 
+// Whether the byte begins a character of two bytes in code page 932, whose second byte may be
+// that of a backslash ("表" is 0x95 0x5C) or of a letter: such a text is read character by
+// character.
+constexpr bool IsCodePage932LeadByte(unsigned char byte) {
+    return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+}
+
 class ListTextEncoder {
   public:
     // False when the C library cannot convert to code page 932: nothing can be written then,

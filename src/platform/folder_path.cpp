@@ -2,6 +2,16 @@
 
 #include "platform/path_text.h"
 
+namespace {
+
+#ifdef _WIN32
+constexpr std::u16string_view kSeparators = u"\\/";
+#else
+constexpr std::u16string_view kSeparators = u"/";
+#endif
+
+}  // namespace
+
 std::u16string WithoutTrailingSeparators(std::u16string_view path) {
 #ifdef _WIN32
     const auto isSeparator = [](char16_t unit) { return unit == u'\\' || unit == u'/'; };
@@ -15,4 +25,15 @@ std::u16string WithoutTrailingSeparators(std::u16string_view path) {
     while (end > kept && isSeparator(path[end - 1]))
         --end;
     return std::u16string(path.substr(0, end));
+}
+
+std::u16string FolderOfFile(std::u16string_view path) {
+    const std::size_t last = path.find_last_of(kSeparators);
+    if (last != std::u16string_view::npos)
+        return WithoutTrailingSeparators(path.substr(0, last + 1));
+#ifdef _WIN32
+    if (path.size() >= 2 && path[1] == u':')
+        return std::u16string(path.substr(0, 2)) + u".";
+#endif
+    return u".";
 }

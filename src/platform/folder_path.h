@@ -9,6 +9,10 @@
 // keep theirs. On Windows "/" separates too.
 std::u16string WithoutTrailingSeparators(std::u16string_view path);
 
+// The folder that holds the file at the path: the path up to its last separator, as
+// WithoutTrailingSeparators leaves it; "." for a bare name (on Windows "C:." for "C:name").
+std::u16string FolderOfFile(std::u16string_view path);
+
 // The folder's full path, "." and ".." resolved (on Linux links too), where a path ending in one
 // of them says nothing of the folder's name; the path unchanged when the system cannot tell.
 std::u16string ResolvedFolderPath(const std::u16string& path);

@@ -90,6 +90,20 @@ std::u16string NativeToWide(std::string_view native) {
     return wide;
 }
 
+bool IsUtf8(std::string_view text) {
+    char32_t cp = 0;
+    for (std::size_t i = 0; i < text.size();) {
+        if (static_cast<unsigned char>(text[i]) < 0x80) {
+            ++i;
+        } else if (const std::size_t length = DecodeSequence(text, i, cp); length != 0) {
+            i += length;
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
 std::optional<std::string> WideToNative(std::u16string_view wide) {
     std::string native;
     native.reserve(wide.size());

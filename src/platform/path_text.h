@@ -32,6 +32,9 @@ constexpr std::size_t kMaxPathLength = 4096;
 
 std::u16string NativeToWide(std::string_view native);
 
+// Whether the bytes are strict UTF-8 throughout: no byte would decode to a lone code unit.
+bool IsUtf8(std::string_view text);
+
 // Empty when the text names no native path: it holds U+0000, or a lone surrogate other than an
 // escaped byte (U+DC80 to U+DCFF).
 std::optional<std::string> WideToNative(std::u16string_view wide);

@@ -1,5 +1,6 @@
 // A list from anywhere: whatever its bytes, reading it either refuses it with a line and a reason
-// or gives files whose paths lie below the root the header names, in the list's line order.
+// or gives files whose paths lie below the root the header names, in the list's line order; or,
+// for another program's list, relative keys that each begin with the separator.
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
@@ -7,6 +8,7 @@
 #include <string_view>
 
 #include "list/list_reader.h"
+#include "platform/path_text.h"
 
 namespace {
 
@@ -20,12 +22,20 @@ void Require(bool holds) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::atomic<bool> never = false;
     const ListReading reading =
-        ParseDigestList(std::string_view(reinterpret_cast<const char*>(data), size), never);
+        ParseListToCheck(std::string_view(reinterpret_cast<const char*>(data), size), never);
     if (!reading.list) {
         Require(!reading.reason.empty());
         return 0;
     }
     const DigestList& list = *reading.list;
+    if (list.relative) {
+        for (const ListedFile& file : list.files) {
+            const std::string_view key = list.Key(file);
+            Require(key.size() > 1 && key[0] == static_cast<char>(kPathSeparator));
+            Require(key.find('\0') == std::string_view::npos);
+        }
+        return 0;
+    }
     for (const ListedFile& file : list.files) {
         const std::string_view path = list.Path(file);
         Require(path.starts_with(list.Root()));

@@ -1,9 +1,13 @@
-// The system's own texts that tests compare: captions and questions as the dialog shows them, and
-// the fixed parts of a list file as code page 932 bytes.
+// The system's own texts that tests compare: captions and questions as the dialog shows them, the
+// fixed parts of a list file as code page 932 bytes, and the digests of the little files tests
+// write.
 #pragma once
 
 #include <initializer_list>
 #include <string>
+#include <vector>
+
+#include "support/code_page.h"
 
 inline const std::u16string kIdleCaption = u"ファイルのＭＤ生成";
 inline const std::u16string kBusyCaption = u"★Hashwick中★";
@@ -37,3 +41,31 @@ inline std::string Lines(std::initializer_list<std::string> lines) {
 inline std::string Timing(const std::string& walk, const std::string& hash) {
     return Lines({kWalk + walk + kSeconds, kHash + hash + kSeconds});
 }
+
+// A list laid out as the writer lays it out, from UTF-8 lines: the header "# ROOT(N)", the digest
+// lines, the files without a digest, the timing lines and the summary of a stopped run.
+inline std::string ListFile(const std::string& header, const std::vector<std::string>& lines,
+                            const std::vector<std::string>& failures = {},
+                            const std::string& summary = {}) {
+    std::string text = "# " + header + "\r\n" + kDoubleRule + "\r\n";
+    for (const std::string& line : lines)
+        text += line + "\r\n";
+    if (!failures.empty())
+        text += kRule + "### ＭＤ５生成がエラーになったもの\r\n";
+    for (const std::string& path : failures)
+        text += "# " + path + "\r\n";
+    text += kRule + "\r\n# ベクタ生成は0.1秒です\r\n# MD5計算は2.3秒です\r\n";
+    if (!summary.empty())
+        text += kRule + "\r\n# " + summary + "\r\n";
+    return ToCodePage932(text);
+}
+
+// The digests of the files that hold "a", "b", nothing, "1", "2" and so on.
+inline const std::string kA = "0cc175b9c0f1b6a831c399e269772661";
+inline const std::string kB = "92eb5ffee6ae2fec3ad71c777531578f";
+inline const std::string kEmpty = "d41d8cd98f00b204e9800998ecf8427e";
+inline const std::string k1 = "c4ca4238a0b923820dcc509a6f75849b";
+inline const std::string k2 = "c81e728d9d4c2f636f067f89cc14862c";
+inline const std::string k3 = "eccbc87e4b5ce2fe28308fd9f2a7baf3";
+inline const std::string k4 = "a87ff679a2f3e71d9181a67b7542122c";
+inline const std::string k5 = "e4da3b7fbbce2345d7772b0674a318d5";
