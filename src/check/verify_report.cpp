@@ -10,6 +10,7 @@
 #include "list/stop_request.h"
 #include "platform/path_text.h"
 #include "platform/system_error_text.h"
+#include "platform/utf16.h"
 #include "report/list_file_name.h"
 
 namespace {
@@ -31,9 +32,9 @@ std::u16string Spelled(std::u16string_view text) {
         if (unit >= 0xDC80 && unit <= 0xDCFF) {
             std::snprintf(buffer, sizeof buffer, "<0x%02X>", static_cast<unsigned>(unit - 0xDC00));
         } else {
-            if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-                text[i + 1] <= 0xDFFF) {
-                unit = 0x10000 + ((unit - 0xD800) << 10) + (text[++i] - 0xDC00);
+            if (IsSurrogatePairAt(text, i)) {
+                unit = CodePointOfPair(text[i], text[i + 1]);
+                ++i;
             }
             std::snprintf(buffer, sizeof buffer, "<U+%04X>", static_cast<unsigned>(unit));
         }
@@ -96,7 +97,7 @@ class VerifyReport {
     }
 
     ListOutput& ListedDigest(const ListedFile& file) {
-        return file.digested ? out_.Bytes(DigestHex(file.digest)) : out_.Text(kNoDigest);
+        return file.digested ? out_.Bytes(DigestHex<char>(file.digest)) : out_.Text(kNoDigest);
     }
 
     ListOutput& Reason(const FolderCheck::Outcome& outcome) {
@@ -115,7 +116,7 @@ class VerifyReport {
         switch (outcome.fileClass) {
             case kMismatch:
                 ListedPath(file).Text(u"\t");
-                ListedDigest(file).Text(u"\t").Bytes(DigestHex(outcome.now));
+                ListedDigest(file).Text(u"\t").Bytes(DigestHex<char>(outcome.now));
                 break;
             case kMissing:
             case kMatch:
@@ -132,7 +133,7 @@ class VerifyReport {
                 if (file.folder)
                     ListedPath(file);
                 else
-                    ListedPath(file).Text(u"\t").Bytes(DigestHex(outcome.now));
+                    ListedPath(file).Text(u"\t").Bytes(DigestHex<char>(outcome.now));
                 break;
             case kStillUnreadable:
                 ListedPath(file).Text(u"\t");
@@ -157,7 +158,7 @@ class VerifyReport {
                 continue;
             out_.Text(each->path).Text(u"\t");
             if (each->found == FolderCheck::kDigested)
-                out_.Bytes(DigestHex(each->now));
+                out_.Bytes(DigestHex<char>(each->now));
             else
                 out_.Text(each->found == FolderCheck::kNotRegular ? kNotRegular : kNotRead);
             out_.EndLine();
@@ -186,7 +187,7 @@ class VerifyReport {
             ThrowIfStopped(stop_);
             out_.Text(each->path).Text(u"\t");
             if (each->found == FolderCheck::kDigested)
-                out_.Bytes(DigestHex(each->now));
+                out_.Bytes(DigestHex<char>(each->now));
             else
                 out_.Text(kNoDigest);
             const std::u16string_view below =
