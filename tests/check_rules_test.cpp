@@ -54,7 +54,7 @@ std::string Check(const std::string& bytes, const ScratchFolder& folder,
     for (const auto& file : check.BelowListedFolders())
         found += Utf8(kClassNames[file.fileClass]) + " " + below(file.path) + "\n";
     for (const auto& file : check.Ambiguous())
-        found += "今回 " + below(file.path) + " " + DigestHex(file.now).substr(0, 4) + "\n";
+        found += "今回 " + below(file.path) + " " + DigestHex<char>(file.now).substr(0, 4) + "\n";
     return found;
 }
 

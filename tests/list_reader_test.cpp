@@ -31,7 +31,7 @@ std::string Read(std::string_view bytes, bool othersToo = true) {
         key = list.names == ListNames::kCodePage932 ? FromCodePage932(key) : key;
         std::replace(key.begin(), key.end(), static_cast<char>(kPathSeparator), '/');
         held += "\n" + std::to_string(file.line) + " " + key + " " +
-                (file.digested ? DigestHex(file.digest).substr(0, 4) : "-");
+                (file.digested ? DigestHex<char>(file.digest).substr(0, 4) : "-");
     }
     return held;
 }

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "digest/file_digest.h"
+#include "digest/digest_hex.h"
 #include "support/processes.h"
 #include "support/scratch_folder.h"
 
@@ -20,7 +20,6 @@ void PrintTo(Md5LaneEngine engine, std::ostream* out) {
 
 namespace {
 
-using Digest = std::array<std::uint8_t, 16>;
 using Message = std::span<const std::uint8_t>;
 
 // Random messages at odd addresses, with md5sum's digest of each: every padding edge once per
@@ -87,13 +86,14 @@ TEST_P(Md5Lanes, DigestsMessagesAsMd5sumDoes) {
     std::vector<Digest> digests(messages.spans.size());
     Md5DigestMessages(GetParam(), messages.spans, digests);
     for (std::size_t i = 0; i < digests.size(); ++i)
-        EXPECT_EQ(DigestText(digests[i]), messages.md5sums[i]) << "message " << i;
+        EXPECT_EQ(DigestHex<char16_t>(digests[i]), messages.md5sums[i]) << "message " << i;
 
     // One message in every lane at once.
     const std::vector<Message> same(8, messages.spans[messages.longOnes]);
     Md5DigestMessages(GetParam(), same, digests);
     for (std::size_t i = 0; i < same.size(); ++i)
-        EXPECT_EQ(DigestText(digests[i]), messages.md5sums[messages.longOnes]) << "lane " << i;
+        EXPECT_EQ(DigestHex<char16_t>(digests[i]), messages.md5sums[messages.longOnes])
+            << "lane " << i;
 
     // Fewer messages than lanes, down to one and none.
     for (std::size_t count = 0; count <= 8; ++count) {
@@ -101,7 +101,8 @@ TEST_P(Md5Lanes, DigestsMessagesAsMd5sumDoes) {
         Md5DigestMessages(GetParam(), std::span(messages.spans).subspan(messages.longOnes, count),
                           some);
         for (std::size_t i = 0; i < count; ++i)
-            EXPECT_EQ(DigestText(some[i]), messages.md5sums[messages.longOnes + i]) << count;
+            EXPECT_EQ(DigestHex<char16_t>(some[i]), messages.md5sums[messages.longOnes + i])
+                << count;
     }
 }
 
@@ -149,7 +150,8 @@ TEST_P(Md5Lanes, RandomSplitsGiveTheSameDigests) {
             Md5Update(contexts[i], left[i].data(), static_cast<std::int32_t>(left[i].size()));
             Digest digest;
             Md5Final(contexts[i], digest.data());
-            EXPECT_EQ(DigestText(digest), messages.md5sums[chosen[i]]) << "message " << chosen[i];
+            EXPECT_EQ(DigestHex<char16_t>(digest), messages.md5sums[chosen[i]])
+                << "message " << chosen[i];
         }
     }
 }

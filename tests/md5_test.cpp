@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "digest/file_digest.h"
+#include "digest/digest_hex.h"
 
 namespace {
 
@@ -25,7 +25,7 @@ std::u16string DigestOfPieces(const std::uint8_t* data, std::size_t size,
     Md5Update(context, data + done, static_cast<std::int32_t>(size - done));
     std::array<std::uint8_t, 16> digest;
     Md5Final(context, digest.data());
-    return DigestText(digest);
+    return DigestHex<char16_t>(digest);
 }
 
 std::u16string DigestOf(const std::string& message) {
@@ -111,7 +111,7 @@ TEST(Md5, NonPositiveLengthsChangeNothing) {
     EXPECT_EQ(std::memcmp(&before, &context, sizeof context), 0);
     std::array<std::uint8_t, 16> digest;
     Md5Final(context, digest.data());
-    EXPECT_EQ(DigestText(digest), u"900150983cd24fb0d6963f7d28e17f72");
+    EXPECT_EQ(DigestHex<char16_t>(digest), u"900150983cd24fb0d6963f7d28e17f72");
 }
 
 }  // namespace

@@ -52,7 +52,7 @@ class CompareReport {
 
   private:
     ListOutput& Digest(const ListedFile& file) {
-        return file.digested ? out_.Bytes(DigestHex(file.digest)) : out_.Text(kNoDigest);
+        return file.digested ? out_.Bytes(DigestHex<char>(file.digest)) : out_.Text(kNoDigest);
     }
 
     ListOutput& FileLine(const DigestList& list, const ListedFile& file) {

@@ -190,7 +190,7 @@ void FolderCheck::Settle(const FileCollector& collector, const DigestTable& dige
     outcomes_.assign(list_.files.size(), Outcome{});
     for (const auto& [path, text] : digests) {
         ThrowIfStopped(stop_);
-        Record(path, kDigested, ParseDigest(text).value_or(Digest{}));
+        Record(path, kDigested, ParseDigestHex(std::u16string_view(text)).value_or(Digest{}));
     }
     for (const std::u16string& path : failures) {
         ThrowIfStopped(stop_);

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "digest/digest_hex.h"
 #include "digest/md5.h"
 #include "platform/input_file_stream.h"
 
@@ -10,17 +11,6 @@ namespace {
 constexpr std::size_t kReadPiece = 1024;
 
 }  // namespace
-
-std::u16string DigestText(const std::array<std::uint8_t, 16>& digest) {
-    constexpr char16_t kHexDigits[] = u"0123456789abcdef";
-    std::u16string text;
-    text.reserve(32);
-    for (const std::uint8_t byte : digest) {
-        text.push_back(kHexDigits[byte >> 4]);
-        text.push_back(kHexDigits[byte & 0x0F]);
-    }
-    return text;
-}
 
 std::u16string FileDigest(const char16_t* path) {
     const std::atomic<bool> never{false};
@@ -48,5 +38,5 @@ std::optional<std::u16string> FileDigest(const char16_t* path,
     if (stream.bad())
         return std::u16string();
     Md5Final(context, digest.data());
-    return DigestText(digest);
+    return DigestHex<char16_t>(digest);
 }

@@ -16,6 +16,3 @@ std::u16string FileDigest(const char16_t* path);
 // neither a digest nor a failure, since it was never finished.
 std::optional<std::u16string> FileDigest(const char16_t* path,
                                          const std::atomic<bool>& stopRequest);
-
-// The text form of a digest: 32 lowercase hexadecimal digits, two per byte.
-std::u16string DigestText(const std::array<std::uint8_t, 16>& digest);

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <system_error>
 
+#include "digest/digest_hex.h"
 #include "digest/file_digest.h"
 #include "digest/pass_hashing.h"
 #include "digest/ring_reading.h"
@@ -105,7 +106,7 @@ std::optional<std::u16string> ReadAhead::AwaitFront() {
         throw std::bad_alloc();
     switch (outcome) {
         case PassItem::kDigested:
-            return DigestText(item.digest);
+            return DigestHex<char16_t>(item.digest);
         case PassItem::kFailed:
             return std::u16string();
         default:

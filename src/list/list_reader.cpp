@@ -28,30 +28,6 @@ constexpr std::u16string_view kExtraLine = u"リストの終わりの後に行�
 constexpr std::u16string_view kFirstLineTooLong =
     u"64 KiBを超えても終わらない行です。見出しの行ではありません。";
 
-template <class Char>
-std::optional<Digest> ParseHex(std::basic_string_view<Char> hex) {
-    const auto nibble = [](Char c) -> int {
-        if (c >= '0' && c <= '9')
-            return c - '0';
-        if (c >= 'a' && c <= 'f')
-            return c - 'a' + 10;
-        if (c >= 'A' && c <= 'F')
-            return c - 'A' + 10;
-        return -1;
-    };
-    if (hex.size() != 32)
-        return std::nullopt;
-    Digest digest{};
-    for (std::size_t i = 0; i < digest.size(); ++i) {
-        const int high = nibble(hex[2 * i]);
-        const int low = nibble(hex[2 * i + 1]);
-        if (high < 0 || low < 0)
-            return std::nullopt;
-        digest[i] = static_cast<std::uint8_t>(high << 4 | low);
-    }
-    return digest;
-}
-
 bool IsDigits(std::string_view text) {
     return !text.empty() && text.find_first_not_of("0123456789") == std::string_view::npos;
 }
@@ -90,24 +66,6 @@ void MapSeparators(char* text, std::size_t size, char from, char to) {
 }
 
 }  // namespace
-
-std::optional<Digest> ParseDigest(std::string_view hex) {
-    return ParseHex(hex);
-}
-
-std::optional<Digest> ParseDigest(std::u16string_view hex) {
-    return ParseHex(hex);
-}
-
-std::string DigestHex(const Digest& digest) {
-    static constexpr char kDigits[] = "0123456789abcdef";
-    std::string hex;
-    for (std::uint8_t byte : digest) {
-        hex.push_back(kDigits[byte >> 4]);
-        hex.push_back(kDigits[byte & 0xF]);
-    }
-    return hex;
-}
 
 class FileSource final : public ByteSource {
   public:
@@ -156,7 +114,7 @@ class ListParser {
             const std::size_t tab = line_.rfind('\t');
             if (tab == std::string_view::npos)
                 return Fail(kNoTab);
-            const std::optional<Digest> digest = ParseDigest(line_.substr(tab + 1));
+            const std::optional<Digest> digest = ParseDigestHex(line_.substr(tab + 1));
             if (!digest)
                 return Fail(kBadDigest);
             if (!Take(line_.substr(0, tab), digest))

@@ -12,13 +12,7 @@
 #include <string_view>
 #include <vector>
 
-using Digest = std::array<std::uint8_t, 16>;
-
-// The digest of 32 hexadecimal digits (either case).
-std::optional<Digest> ParseDigest(std::string_view hex);
-std::optional<Digest> ParseDigest(std::u16string_view hex);
-// 32 lowercase hexadecimal digits.
-std::string DigestHex(const Digest& digest);
+#include "digest/digest_hex.h"
 
 // One file of a list: a digest line, or a line of the section of files without a digest.
 struct ListedFile {

@@ -179,7 +179,7 @@ class OtherListParser {
             hex = line.substr(0, 32);
             path = line.substr(34);
         }
-        const std::optional<Digest> digest = ParseDigest(hex);
+        const std::optional<Digest> digest = ParseDigestHex(hex);
         if (!digest)
             return std::u16string(kBadDigest);
         if (path.empty())
