@@ -1,9 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <thread>
 
-#include "digest/worker.h"
 #include "platform/folder_path.h"
 #include "platform/path_text.h"
 #include "report/list_file_name.h"
@@ -180,40 +178,5 @@ TEST(ListWriter, AListThatCannotBeWrittenLeavesTheOldOneAndSaysWhy) {
 #endif
 
 // A folder in, a list file out (on Linux a FIFO in it too, which is listed as not read).
-TEST(ListWriter, ListsARealRunByteForByte) {
-    ScratchFolder folder;
-    ScratchFolder output;
-    folder.WriteFile("docs/a.txt", "abc");
-    folder.WriteFile("docs/empty.dat", "");
-    folder.WriteFile("docs/sub/b", "a");
-    const std::string root = folder.Path("docs");
-    const std::string separator(1, static_cast<char>(kPathSeparator));
-#ifdef _WIN32
-    const std::string header = "# " + root + "(3)";
-    const std::string failures = kRule;
-#else
-    folder.MakeFifo("docs/pipe");
-    const std::string header = "# " + root + "(4)";
-    const std::string failures = Lines({kRule + kFailureTitle, "# " + root + "/pipe"}) + kRule;
-#endif
-    FileCollector collector;
-    DigestTable digests;
-    HashJob job{.collector = &collector, .digests = &digests, .failures = {}};
-    ResetStopRequests(job);
-    WorkerStartBlock start{folder.Wide("docs"), &job, nullptr};
-    std::thread([&] { WorkerThreadProc(&start); }).join();
-
-    const ListFileResult result = WriteDigestList(
-        collector.roots.front(), static_cast<std::int32_t>(collector.collectedCount), digests,
-        job.failures, 0, 0, 0, output.Wide());
-    EXPECT_EQ(result.fileName, u"Hashwick_docs.txt");
-    EXPECT_EQ(
-        ListIn(output, result),
-        Lines({header, kDoubleRule, root + separator + "a.txt\t900150983cd24fb0d6963f7d28e17f72",
-               root + separator + "empty.dat\td41d8cd98f00b204e9800998ecf8427e",
-               root + separator + "sub" + separator + "b\t0cc175b9c0f1b6a831c399e269772661",
-               failures}) +
-            Timing("0.0", "0.0"));
-}
 
 }  // namespace
