@@ -16,11 +16,12 @@ PassQueue::PassQueue(const std::atomic<bool>& stopRequest, const ReadPolicy& pol
     : stopRequest_(stopRequest),
       policy_(policy),
       probe_(policy.leastReadsInFlight, policy.readsInFlight),
-      // Half of what the process may hold at most: a disk that seeks has a whole group of files
-      // open while it reads them, and the rest of the program needs descriptors too.
+      // Half of what the process may still open: a disk that seeks has a whole group of files
+      // open while it reads them, and the rest of the program needs descriptors too (a
+      // sanitizer's checks take a pipe of their own at any moment).
       mostDescriptors_(
           std::max(std::min(static_cast<int>(policy.filesPerSweep) + policy.readsInFlight,
-                            OpenFileLimit() / 2),
+                            FreeFileDescriptors() / 2),
                    1)) {}
 
 bool PassQueue::Ending() const {

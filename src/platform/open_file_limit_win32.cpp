@@ -4,6 +4,6 @@
 
 void RaiseOpenFileLimit() {}
 
-int OpenFileLimit() {
+int FreeFileDescriptors() {
     return INT_MAX;
 }
