@@ -14,7 +14,10 @@ function(hashwick_target_options target)
     target_compile_options(${target} PRIVATE -fsanitize=fuzzer-no-link)
   endif()
   if(HASHWICK_SANITIZE STREQUAL "address")
-    target_compile_options(${target} PRIVATE -fsanitize=address,undefined
+    # Without the dynamic-type check: it tries memory through a pipe of its own, and where a run
+    # has every descriptor in use (the tests of few descriptors make it so) it reports sound
+    # objects as being of the wrong type.
+    target_compile_options(${target} PRIVATE -fsanitize=address,undefined -fno-sanitize=vptr
                                              -fno-sanitize-recover=all -fno-omit-frame-pointer)
     target_link_options(${target} PRIVATE -fsanitize=address,undefined)
   elseif(HASHWICK_SANITIZE STREQUAL "thread")
