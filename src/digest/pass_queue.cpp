@@ -16,12 +16,11 @@ PassQueue::PassQueue(const std::atomic<bool>& stopRequest, const ReadPolicy& pol
     : stopRequest_(stopRequest),
       policy_(policy),
       probe_(policy.leastReadsInFlight, policy.readsInFlight),
-      // Half of what the process may still open: a disk that seeks has a whole group of files
-      // open while it reads them, and the rest of the program needs descriptors too (a
-      // sanitizer's checks take a pipe of their own at any moment).
+      // Half of what the process may hold at most: a disk that seeks has a whole group of files
+      // open while it reads them, and the rest of the program needs descriptors too.
       mostDescriptors_(
           std::max(std::min(static_cast<int>(policy.filesPerSweep) + policy.readsInFlight,
-                            FreeFileDescriptors() / 2),
+                            OpenFileLimit() / 2),
                    1)) {}
 
 bool PassQueue::Ending() const {

@@ -4,6 +4,6 @@
 
 void RaiseOpenFileLimit() {}
 
-int FreeFileDescriptors() {
+int OpenFileLimit() {
     return INT_MAX;
 }
