@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "app/hashwick_app.h"
-#include "support/scratch_folder.h"
 #include "framework/scripted/scripted_backend.h"
+#include "support/scratch_folder.h"
 #include "ui/resource.h"
 
 class DialogSession {
