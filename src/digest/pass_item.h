@@ -43,6 +43,8 @@ struct PassItem {
 
     Reading reading = Reading::kNotOpened;
     bool readerHolds = false;  // a reader is opening it or reading its next piece
+    // The files the pass had closed when this file's open began.
+    std::size_t closedBeforeOpen = 0;
     // While it is open: opened by a reading thread, or through the ring.
     std::unique_ptr<InputFileStream> file;
     int ringFile = -1;

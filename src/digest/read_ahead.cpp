@@ -179,6 +179,7 @@ void ReadAhead::ClaimReads(std::unique_lock<std::mutex>& lock, std::vector<PassI
             else
                 ++nextToOpen_;
             item->readerHolds = true;
+            item->closedBeforeOpen = filesClosed_;
             // Its size is not known before it is open: room for a whole piece until then.
             Reserve(*item, policy_.pieceSize);
             ++filesAhead_;
@@ -225,10 +226,11 @@ bool ReadAhead::Opened(PassItem& item, bool opened, bool outOfDescriptors) {
     item.readerHolds = false;
     // This open holds no descriptor; the others counted do, or are about to.
     const int others = --descriptorsHeld_;
-    if (outOfDescriptors && others > 0) {
+    // A file closed while the open was under way may have given back the descriptor it lacked.
+    if (outOfDescriptors && (others > 0 || filesClosed_ != item.closedBeforeOpen)) {
         // Not the file's fault: it is opened again once a file now open is closed, and from now
         // on no more files are open at once than there are now.
-        mostDescriptors_ = others;
+        mostDescriptors_ = std::max(others, 1);
         --filesAhead_;
         openAgain_.push_back(&item);
         return false;
@@ -269,6 +271,7 @@ bool ReadAhead::Delivered(PassItem& item, Piece&& piece, bool failed, bool ended
 void ReadAhead::Closed(std::size_t files) {
     descriptorsInUse_ -= static_cast<int>(files);
     descriptorsHeld_ -= static_cast<int>(files);
+    filesClosed_ += files;
     WakeReader();
 }
 

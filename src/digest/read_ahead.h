@@ -120,6 +120,7 @@ class ReadAhead {
     std::atomic<int> descriptorsHeld_ = 0;
     int mostDescriptors_ = 0;  // lowered when the system has no more to give
     int readersWaiting_ = 0;
+    std::size_t filesClosed_ = 0;  // by the pass, so far
     std::size_t bytesAhead_ = 0;   // read (or reserved for a read) and not hashed
     std::size_t filesAhead_ = 0;   // opened and not settled
     std::deque<PassItem*> ready_;  // items with something to hash, for the hashers
