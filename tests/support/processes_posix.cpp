@@ -75,6 +75,14 @@ CommandResult RunCommand(const std::vector<std::string>& argv,
     return result;
 }
 
+CommandResult RunOnConsole(const std::string& program, std::vector<std::string> arguments,
+                           const std::string& workingDirectory, std::vector<std::string> prefix) {
+    prefix.insert(prefix.begin(), {"env", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY"});
+    prefix.push_back(program);
+    arguments.insert(arguments.begin(), prefix.begin(), prefix.end());
+    return RunCommand(arguments, workingDirectory);
+}
+
 std::string RunInChildProcess(const std::function<std::string()>& body) {
     const int answer = UnnamedFile();
     const pid_t child = fork();
