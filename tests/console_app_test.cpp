@@ -92,10 +92,12 @@ TEST(ConsoleProgram, EveryWayOfReadingGivesTheSameList) {
     EXPECT_EQ(lists[0], lists[2]);
 }
 
-// Threads that cannot be had change nothing in the list: the run makes do with those it has, or,
-// without a worker, says so. A user of its own, limited in its number of threads, runs a copy of
-// the program: the limit counts every thread that user has, so each test process has its own.
-TEST(ConsoleProgram, ThreadsThatCannotBeHadLeaveTheListWhole) {
+// Threads and descriptors that cannot be had are no property of the files: the run makes do with
+// those it has, reading each file once others are closed, and the list is the same byte for byte.
+// Without a worker, or where even the list cannot be written for want of descriptors, that is
+// what is said. A user of its own, limited in its number of threads, runs a copy of the program:
+// the limit counts every thread that user has, so each test process has its own.
+TEST(ConsoleProgram, ThreadsAndDescriptorsThatCannotBeHadLeaveTheListWhole) {
     ScratchFolder folder;
     ScratchFolder workingDirectory;
     for (int i = 0; i < 300; ++i)
@@ -108,50 +110,28 @@ TEST(ConsoleProgram, ThreadsThatCannotBeHadLeaveTheListWhole) {
     // The exit status, stderr and the list without its times. With a single thread the leak
     // checker of the sanitizer builds, which needs one of its own at the exit, cannot run either.
     const auto run = [&](const std::string& limit, const char* threads, const char* reading) {
-        const CommandResult result =
-            RunOnConsole(programs.Path("hashwick"), {folder.Path("docs")}, workingDirectory.Root(),
-                         {"setpriv", "--reuid=" + user, "--regid=" + user, "--clear-groups",
-                          "prlimit", "--nproc=" + limit, "env",
-                          limit == "1" ? "ASAN_OPTIONS=detect_leaks=0" : "HASHWICK_UI=console",
-                          threads, reading});
+        const CommandResult result = RunOnConsole(
+            programs.Path("hashwick"), {folder.Path("docs")}, workingDirectory.Root(),
+            {"setpriv", "--reuid=" + user, "--regid=" + user, "--clear-groups", "prlimit", limit,
+             "env", limit == "--nproc=1" ? "ASAN_OPTIONS=detect_leaks=0" : "HASHWICK_UI=console",
+             threads, reading});
         const std::string list = WithoutTimes(workingDirectory.ReadFile("Hashwick_docs.txt"));
         std::filesystem::remove(workingDirectory.Path("Hashwick_docs.txt"));
         return std::to_string(result.exitStatus) + result.errors + list;
     };
-    const std::string oneAtATime = run("1000", "HASHWICK_THREADS=1", "HASHWICK_IO_URING=1");
+    const std::string oneAtATime = run("--nproc=1000", "HASHWICK_THREADS=1", "HASHWICK_IO_URING=1");
     EXPECT_TRUE(oneAtATime.starts_with("0# " + folder.Path("docs") + "(300)")) << oneAtATime;
     for (const char* reading : {"HASHWICK_IO_URING=1", "HASHWICK_IO_URING=0"}) {
-        for (const char* limit : {"3", "5", "8"})
+        for (const char* limit : {"--nproc=3", "--nproc=5", "--nproc=8", "--nofile=10:10",
+                                  "--nofile=16:16", "--nofile=64:64"}) {
             EXPECT_EQ(run(limit, "HASHWICK_THREADS=4", reading), oneAtATime) << limit << reading;
-        EXPECT_EQ(run("1", "HASHWICK_THREADS=4", reading),
+        }
+        EXPECT_EQ(run("--nproc=1", "HASHWICK_THREADS=4", reading),
                   "1Hashwick: 作業スレッドを開始できませんでした。\n")
             << reading;
     }
-}
-
-// Few descriptors are no property of the files: each is read once others are closed, and the
-// list is whole; where even the list cannot be written for want of them, that is what is said.
-TEST(ConsoleProgram, FewFileDescriptorsLeaveNoFileUnread) {
-    ScratchFolder folder;
-    ScratchFolder workingDirectory;
-    for (int i = 0; i < 300; ++i)
-        folder.WriteFile("docs/f" + std::to_string(i), std::to_string(i));
-    for (const char* limit : {"--nofile=10:10", "--nofile=16:16", "--nofile=64:64"}) {
-        for (const char* reading : {"HASHWICK_IO_URING=1", "HASHWICK_IO_URING=0"}) {
-            const CommandResult result =
-                Hashwick(workingDirectory, {folder.Path("docs")},
-                         {reading, "HASHWICK_THREADS=4", "prlimit", limit});
-            EXPECT_EQ(result.exitStatus, 0) << limit << reading << result.errors;
-            const std::string list = workingDirectory.ReadFile("Hashwick_docs.txt");
-            EXPECT_EQ(std::count(list.begin(), list.end(), '\t'), 300) << limit << reading;
-            EXPECT_EQ(list.find(kFailureTitle), std::string::npos) << limit << reading;
-        }
-    }
-    const CommandResult result =
-        Hashwick(workingDirectory, {folder.Path("docs")}, {"prlimit", "--nofile=5:5"});
-    EXPECT_EQ(result.exitStatus, 1);
-    EXPECT_EQ(result.errors,
-              "Hashwick: リストファイルを書き込めませんでした。\nHashwick_docs.txt\n"
+    EXPECT_EQ(run("--nofile=5:5", "HASHWICK_THREADS=4", "HASHWICK_IO_URING=1"),
+              "1Hashwick: リストファイルを書き込めませんでした。\nHashwick_docs.txt\n"
               "開いているファイルが多すぎるため、コードページ932の変換表を読み込めません。\n");
 }
 
