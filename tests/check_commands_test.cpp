@@ -23,11 +23,9 @@ namespace {
 using Arguments = std::vector<std::string>;
 
 CommandResult Hashwick(const ScratchFolder& workingDirectory, Arguments arguments,
-                       Arguments prefix = {}, const std::string& program = HASHWICK_BINARY) {
-    arguments.insert(arguments.begin(), program);
-    prefix.insert(prefix.begin(), {"env", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY"});
-    arguments.insert(arguments.begin(), prefix.begin(), prefix.end());
-    return RunCommand(arguments, workingDirectory.Root());
+                       Arguments prefix = {}) {
+    return RunOnConsole(HASHWICK_BINARY, std::move(arguments), workingDirectory.Root(),
+                        std::move(prefix));
 }
 
 std::string Section(const std::string& name) {
@@ -160,7 +158,7 @@ TEST(Verify, WhatCannotBeReadIsListedAndCheckedWithTheReason) {
     const auto unprivileged = [&](const Arguments& arguments) {
         return RunUnprivileged([&] {
             return std::to_string(
-                Hashwick(work, arguments, {}, programs.Path("hashwick")).exitStatus);
+                RunOnConsole(programs.Path("hashwick"), arguments, work.Root()).exitStatus);
         });
     };
     ASSERT_EQ(unprivileged({root}) + unprivileged({folder.Path("u")}), "00");

@@ -65,14 +65,6 @@ TEST(FileCollector, ModesRecordTheirEntriesInTableOrder) {
 
 #endif
 
-TEST(FileCollector, RootWithTrailingSeparatorKeepsItInEveryPath) {
-    ScratchFolder folder;
-    folder.WriteFile("top", "");
-    folder.WriteFile("x/inner", "");
-    EXPECT_EQ(Collected(folder, {folder.Wide() + kPathSeparator}, FilesOnly),
-              (std::vector<std::string>{"R/|top", "R//x|inner"}));
-}
-
 // Permission denial, FIFOs and the links of a Linux folder: no such cases on Windows.
 #ifndef _WIN32
 // A walk of files records the folder that cannot be listed in its files' place, never to be

@@ -15,55 +15,10 @@
 
 namespace {
 
-// The program with the arguments, after what the prefix adds: settings of the environment, or a
-// command that runs it.
 CommandResult Hashwick(const ScratchFolder& workingDirectory, std::vector<std::string> arguments,
                        std::vector<std::string> prefix = {}) {
-    arguments.insert(arguments.begin(), HASHWICK_BINARY);
-    // No desktop display, whatever the test's environment has.
-    prefix.insert(prefix.begin(), {"env", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY"});
-    arguments.insert(arguments.begin(), prefix.begin(), prefix.end());
-    return RunCommand(arguments, workingDirectory.Root());
-}
-
-// Any display text that names no reachable display leaves the program on the console.
-TEST(ConsoleProgram, WritesTheListAndExitsZero) {
-    ScratchFolder folder;
-    ScratchFolder workingDirectory;
-    folder.WriteFile("docs/a.txt", "abc");
-    folder.WriteFile("docs/empty.dat", "");
-    const std::string root = folder.Path("docs");
-    for (const char* display : {"DISPLAY=localhost:99999999999", "DISPLAY=:-1", "DISPLAY=nohost:",
-                                "WAYLAND_DISPLAY="
-                                "../../../../no/such/socket"}) {
-        const CommandResult result = Hashwick(workingDirectory, {root}, {display});
-        EXPECT_EQ(result.exitStatus, 0) << display;
-        EXPECT_EQ(result.errors, "") << "nothing but errors goes to a pipe";
-        const std::string list = workingDirectory.ReadFile("Hashwick_docs.txt");
-        EXPECT_TRUE(list.starts_with(Lines(
-            {"# " + root + "(2)", kDoubleRule, root + "/a.txt\t900150983cd24fb0d6963f7d28e17f72",
-             root + "/empty.dat\td41d8cd98f00b204e9800998ecf8427e", kRule})))
-            << list;
-        EXPECT_EQ(std::count(list.begin(), list.end(), '\n'), 7);
-    }
-}
-
-// The list holds a path past the 4,096 bytes of one system call as it holds any other.
-TEST(ConsoleProgram, ListsPathsOfAnyLengthInFull) {
-    ScratchFolder folder;
-    ScratchFolder workingDirectory;
-    std::string relative = "docs";
-    for (int level = 0; level < 50; ++level)
-        relative += "/" + std::string(99, 'n');
-    folder.WriteFileAtAnyDepth(relative + "/a.txt", "abc");
-    const CommandResult result = Hashwick(workingDirectory, {folder.Path("docs")});
-    EXPECT_EQ(result.exitStatus, 0);
-    EXPECT_EQ(result.errors, "");
-    const std::string list = workingDirectory.ReadFile("Hashwick_docs.txt");
-    EXPECT_TRUE(list.starts_with(
-        Lines({"# " + folder.Path("docs") + "(1)", kDoubleRule,
-               folder.Path(relative) + "/a.txt\t" + "900150983cd24fb0d6963f7d28e17f72", kRule})))
-        << list;
+    return RunOnConsole(HASHWICK_BINARY, std::move(arguments), workingDirectory.Root(),
+                        std::move(prefix));
 }
 
 // The list without its last two lines, the walk's and the hashing's times.
@@ -72,6 +27,31 @@ std::string WithoutTimes(const std::string& list) {
     for (int line = 0; line < 3 && end > 0; ++line)
         end = list.rfind('\n', end - 1);
     return list.substr(0, end + 1);
+}
+
+// Any display text that names no reachable display leaves the program on the console. The list
+// holds a path past the 4,096 bytes of one system call as it holds any other.
+TEST(ConsoleProgram, WritesTheListAndExitsZero) {
+    ScratchFolder folder;
+    ScratchFolder workingDirectory;
+    folder.WriteFile("docs/a.txt", "abc");
+    folder.WriteFile("docs/empty.dat", "");
+    std::string deep = "docs";
+    for (int level = 0; level < 50; ++level)
+        deep += "/" + std::string(99, 'n');
+    folder.WriteFileAtAnyDepth(deep + "/a.txt", "abc");
+    const std::string root = folder.Path("docs");
+    const std::string head =
+        ListHead(root + "(3)", {root + "/a.txt\t" + kAbc, root + "/empty.dat\t" + kEmpty,
+                                folder.Path(deep) + "/a.txt\t" + kAbc});
+    for (const char* display : {"DISPLAY=localhost:99999999999", "DISPLAY=:-1", "DISPLAY=nohost:",
+                                "WAYLAND_DISPLAY="
+                                "../../../../no/such/socket"}) {
+        const CommandResult result = Hashwick(workingDirectory, {root}, {display});
+        EXPECT_EQ(result.exitStatus, 0) << display;
+        EXPECT_EQ(result.errors, "") << "nothing but errors goes to a pipe";
+        EXPECT_EQ(WithoutTimes(workingDirectory.ReadFile("Hashwick_docs.txt")), head) << display;
+    }
 }
 
 // Reading through the system's ring, on reading threads, and one file at a time: the same list,
@@ -99,51 +79,25 @@ TEST(ConsoleProgram, EveryWayOfReadingGivesTheSameList) {
          {"HASHWICK_THREADS=4", "HASHWICK_IO_URING=0", "HASHWICK_THREADS=1"}) {
         const std::string list = RunUnprivileged([&] {
             const CommandResult result =
-                RunCommand({"env", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY", reading,
-                            programs.Path("hashwick"), root},
-                           workingDirectory.Root());
+                RunOnConsole(programs.Path("hashwick"), {root}, workingDirectory.Root(), {reading});
             return std::to_string(result.exitStatus) + result.errors +
-                   workingDirectory.ReadFile("Hashwick_docs.txt");
+                   WithoutTimes(workingDirectory.ReadFile("Hashwick_docs.txt"));
         });
         EXPECT_TRUE(list.starts_with("0# " + root + "(205)")) << reading << list;
         for (const char* unread : {"/fifo\r\n", "/locked\r\n"})
             EXPECT_NE(list.find("\n# " + root + unread), std::string::npos) << reading << list;
-        lists.push_back(WithoutTimes(list));
+        lists.push_back(list);
     }
     EXPECT_EQ(lists[0], lists[1]);
     EXPECT_EQ(lists[0], lists[2]);
 }
 
-// Few descriptors are no property of the files: each is read once others are closed, and the
-// list is whole; where even the list cannot be written for want of them, that is what is said.
-TEST(ConsoleProgram, FewFileDescriptorsLeaveNoFileUnread) {
-    ScratchFolder folder;
-    ScratchFolder workingDirectory;
-    for (int i = 0; i < 300; ++i)
-        folder.WriteFile("docs/f" + std::to_string(i), std::to_string(i));
-    for (const char* limit : {"--nofile=10:10", "--nofile=16:16", "--nofile=64:64"}) {
-        for (const char* reading : {"HASHWICK_IO_URING=1", "HASHWICK_IO_URING=0"}) {
-            const CommandResult result =
-                Hashwick(workingDirectory, {folder.Path("docs")},
-                         {reading, "HASHWICK_THREADS=4", "prlimit", limit});
-            EXPECT_EQ(result.exitStatus, 0) << limit << reading << result.errors;
-            const std::string list = workingDirectory.ReadFile("Hashwick_docs.txt");
-            EXPECT_EQ(std::count(list.begin(), list.end(), '\t'), 300) << limit << reading;
-            EXPECT_EQ(list.find(kFailureTitle), std::string::npos) << limit << reading;
-        }
-    }
-    const CommandResult result =
-        Hashwick(workingDirectory, {folder.Path("docs")}, {"prlimit", "--nofile=5:5"});
-    EXPECT_EQ(result.exitStatus, 1);
-    EXPECT_EQ(result.errors,
-              "Hashwick: リストファイルを書き込めませんでした。\nHashwick_docs.txt\n"
-              "開いているファイルが多すぎるため、コードページ932の変換表を読み込めません。\n");
-}
-
-// Threads that cannot be had change nothing in the list: the run makes do with those it has, or,
-// without a worker, says so. A user of its own, limited in its number of threads, runs a copy of
-// the program: the limit counts every thread that user has, so each test process has its own.
-TEST(ConsoleProgram, ThreadsThatCannotBeHadLeaveTheListWhole) {
+// Threads and descriptors that cannot be had are no property of the files: the run makes do with
+// those it has, reading each file once others are closed, and the list is the same byte for byte.
+// Without a worker, or where even the list cannot be written for want of descriptors, that is
+// what is said. A user of its own, limited in its number of threads, runs a copy of the program:
+// the limit counts every thread that user has, so each test process has its own.
+TEST(ConsoleProgram, ThreadsAndDescriptorsThatCannotBeHadLeaveTheListWhole) {
     ScratchFolder folder;
     ScratchFolder workingDirectory;
     for (int i = 0; i < 300; ++i)
@@ -152,32 +106,33 @@ TEST(ConsoleProgram, ThreadsThatCannotBeHadLeaveTheListWhole) {
     ScratchFolder programs;
     std::filesystem::copy_file(HASHWICK_BINARY, programs.Path("hashwick"));
     workingDirectory.SetMode("", 0777);
-    // With a single thread the leak checker of the sanitizer builds, which needs one of its own
-    // at the exit, cannot run either.
     const std::string user = std::to_string(50'000 + getpid() % 10'000);
-    const auto run = [&](const std::string& threads, const std::string& reading) {
-        return RunCommand(
-            {"setpriv", "--reuid=" + user, "--regid=" + user, "--clear-groups", "prlimit",
-             "--nproc=" + threads, "env", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY",
-             threads == "1" ? "ASAN_OPTIONS=detect_leaks=0" : "HASHWICK_UI=console",
-             "HASHWICK_THREADS=4", reading, programs.Path("hashwick"), folder.Path("docs")},
-            workingDirectory.Root());
+    // The exit status, stderr and the list without its times. With a single thread the leak
+    // checker of the sanitizer builds, which needs one of its own at the exit, cannot run either.
+    const auto run = [&](const std::string& limit, const char* threads, const char* reading) {
+        const CommandResult result = RunOnConsole(
+            programs.Path("hashwick"), {folder.Path("docs")}, workingDirectory.Root(),
+            {"setpriv", "--reuid=" + user, "--regid=" + user, "--clear-groups", "prlimit", limit,
+             "env", limit == "--nproc=1" ? "ASAN_OPTIONS=detect_leaks=0" : "HASHWICK_UI=console",
+             threads, reading});
+        const std::string list = WithoutTimes(workingDirectory.ReadFile("Hashwick_docs.txt"));
+        std::filesystem::remove(workingDirectory.Path("Hashwick_docs.txt"));
+        return std::to_string(result.exitStatus) + result.errors + list;
     };
-    ASSERT_EQ(Hashwick(workingDirectory, {folder.Path("docs")}, {"HASHWICK_THREADS=1"}).exitStatus,
-              0);
-    const std::string oneAtATime = WithoutTimes(workingDirectory.ReadFile("Hashwick_docs.txt"));
-    std::filesystem::remove(workingDirectory.Path("Hashwick_docs.txt"));
+    const std::string oneAtATime = run("--nproc=1000", "HASHWICK_THREADS=1", "HASHWICK_IO_URING=1");
+    EXPECT_TRUE(oneAtATime.starts_with("0# " + folder.Path("docs") + "(300)")) << oneAtATime;
     for (const char* reading : {"HASHWICK_IO_URING=1", "HASHWICK_IO_URING=0"}) {
-        for (const char* threads : {"3", "5", "8"}) {
-            const CommandResult result = run(threads, reading);
-            EXPECT_EQ(result.exitStatus, 0) << threads << reading << result.errors;
-            EXPECT_EQ(WithoutTimes(workingDirectory.ReadFile("Hashwick_docs.txt")), oneAtATime)
-                << threads << reading;
+        for (const char* limit : {"--nproc=3", "--nproc=5", "--nproc=8", "--nofile=10:10",
+                                  "--nofile=16:16", "--nofile=64:64"}) {
+            EXPECT_EQ(run(limit, "HASHWICK_THREADS=4", reading), oneAtATime) << limit << reading;
         }
-        const CommandResult result = run("1", reading);
-        EXPECT_EQ(result.exitStatus, 1) << reading;
-        EXPECT_EQ(result.errors, "Hashwick: 作業スレッドを開始できませんでした。\n") << reading;
+        EXPECT_EQ(run("--nproc=1", "HASHWICK_THREADS=4", reading),
+                  "1Hashwick: 作業スレッドを開始できませんでした。\n")
+            << reading;
     }
+    EXPECT_EQ(run("--nofile=5:5", "HASHWICK_THREADS=4", "HASHWICK_IO_URING=1"),
+              "1Hashwick: リストファイルを書き込めませんでした。\nHashwick_docs.txt\n"
+              "開いているファイルが多すぎるため、コードページ932の変換表を読み込めません。\n");
 }
 
 // A thread count that is none, or out of range, is said on stderr with the count used.
@@ -185,26 +140,23 @@ TEST(ConsoleProgram, AThreadCountThatIsNoneIsSaid) {
     ScratchFolder folder;
     ScratchFolder workingDirectory;
     folder.WriteFile("docs/a.txt", "abc");
-    const std::string processors =
-        std::to_string(std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1, 16));
-    for (const auto& [asked, used] :
-         std::vector<std::pair<std::string, std::string>>{{"0", processors},
-                                                          {"-1", processors},
-                                                          {"abc", processors},
-                                                          {"4x", processors},
-                                                          {"", processors},
-                                                          {"17", "16"},
-                                                          {"99999999999", "16"}}) {
+    const auto said = [&](const std::string& asked) {
         const CommandResult result =
             Hashwick(workingDirectory, {folder.Path("docs")}, {"HASHWICK_THREADS=" + asked});
         EXPECT_EQ(result.exitStatus, 0) << asked;
-        EXPECT_EQ(result.errors, "Hashwick: HASHWICK_THREADS=" + asked +
-                                     " は1から16までの数ではありません。" + used +
-                                     "スレッドで動きます。\n");
-    }
-    const CommandResult result =
-        Hashwick(workingDirectory, {folder.Path("docs")}, {"HASHWICK_THREADS=16"});
-    EXPECT_EQ(result.errors, "");
+        return result.errors;
+    };
+    const auto refusal = [](const std::string& asked, const std::string& used) {
+        return "Hashwick: HASHWICK_THREADS=" + asked + " は1から16までの数ではありません。" + used +
+               "スレッドで動きます。\n";
+    };
+    const std::string processors =
+        std::to_string(std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1, 16));
+    for (const char* asked : {"0", "-1", "abc", "4x", ""})
+        EXPECT_EQ(said(asked), refusal(asked, processors));
+    for (const char* asked : {"17", "99999999999"})
+        EXPECT_EQ(said(asked), refusal(asked, "16"));
+    EXPECT_EQ(said("16"), "");
 }
 
 TEST(ConsoleProgram, ReportsOnStderrWithAStatusThatTellsWhy) {
@@ -277,19 +229,16 @@ TEST(ConsoleProgram, TrailingSeparatorsAndDotsNameTheFolderItself) {
     folder.WriteFile("data/sub/b", "a");
     const std::string root = folder.Path("data");
     const std::string list =
-        Lines({"# " + root + "(2)", kDoubleRule, root + "/a.txt\t900150983cd24fb0d6963f7d28e17f72",
-               root + "/sub/b\t0cc175b9c0f1b6a831c399e269772661", kRule});
+        ListHead(root + "(2)", {root + "/a.txt\t" + kAbc, root + "/sub/b\t" + kA});
     for (const std::string& given : {root, root + "/", root + "//"}) {
         EXPECT_EQ(Hashwick(workingDirectory, {given}).exitStatus, 0) << given;
-        EXPECT_TRUE(workingDirectory.ReadFile("Hashwick_data.txt").starts_with(list)) << given;
+        EXPECT_EQ(WithoutTimes(workingDirectory.ReadFile("Hashwick_data.txt")), list) << given;
         std::filesystem::remove(workingDirectory.Path("Hashwick_data.txt"));
     }
     for (const auto& [given, in] : {std::pair<std::string, std::string>{".", root},
                                     {"..", folder.Path("data/sub")},
                                     {"sub/..", root}}) {
-        const std::vector<std::string> command = {
-            "env", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY", HASHWICK_BINARY, given};
-        EXPECT_EQ(RunCommand(command, in).exitStatus, 0) << given;
+        EXPECT_EQ(RunOnConsole(HASHWICK_BINARY, {given}, in).exitStatus, 0) << given;
         EXPECT_TRUE(
             folder.ReadFile("data/" + std::string(in == root ? "" : "sub/") + "Hashwick_data.txt")
                 .starts_with("# " + given + "(2)\r\n"))

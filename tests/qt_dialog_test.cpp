@@ -15,14 +15,15 @@
 #include <QUrl>
 #include <QWindow>
 #include <filesystem>
-#include <fstream>
 #include <limits>
 
 #include "app/hashwick_app.h"
 #include "digest/worker.h"
 #include "framework/qt/dialog_font.h"
 #include "framework/window_handles.h"
+#include "support/dropped_files.h"
 #include "support/qt_session.h"
+#include "support/texts.h"
 #include "ui/resource.h"
 
 // Failures show Qt's text as text.
@@ -32,24 +33,23 @@ void PrintTo(const QString& text, std::ostream* out) {
 
 namespace {
 
-const QString kIdle = QStringLiteral("ファイルのＭＤ生成");
-const QString kBusy = QStringLiteral("★Hashwick中★");
-const QString kStartQuestion = QStringLiteral("ＭＤ５リストを生成しますか？");
-const QString kCancelQuestion = QStringLiteral("キャンセルしてもよいですか？");
-const QString kExitQuestion = QStringLiteral("終了してもよいですか");
-
 bool Enabled(int id) {
     return QtScript::Control(id) != nullptr && QtScript::Control(id)->isEnabled();
 }
 
+// The caption and the start and cancel buttons as the run's state sets them.
+bool Shows(const std::u16string& caption, bool busy) {
+    return QtScript::Dialog() != nullptr &&
+           QtScript::Dialog()->windowTitle() == QString::fromStdU16String(caption) &&
+           Enabled(IDC_START) != busy && Enabled(IDC_CANCEL_RUN) == busy;
+}
+
 bool IsIdle() {
-    return QtScript::Dialog() != nullptr && QtScript::Dialog()->windowTitle() == kIdle &&
-           Enabled(IDC_START) && !Enabled(IDC_CANCEL_RUN);
+    return Shows(kIdleCaption, false);
 }
 
 bool IsBusy() {
-    return QtScript::Dialog() != nullptr && QtScript::Dialog()->windowTitle() == kBusy &&
-           !Enabled(IDC_START) && Enabled(IDC_CANCEL_RUN);
+    return Shows(kBusyCaption, true);
 }
 
 // At twice the scale the screenshots are NAME@2x.png.
@@ -257,11 +257,8 @@ TEST(QtDialog, AUserSessionFromOpeningToExit) {
         ui.AnswerBox(kExitQuestion, QStringLiteral("はい"));
     });
     EXPECT_EQ(status, kExitListWritten);
-    std::ifstream list(workingDirectory.Path("Hashwick_docs.txt"), std::ios::binary);
-    std::string header;
-    std::getline(list, header);
-    EXPECT_EQ(header, "# " + docs + "(1)\r");
-    EXPECT_FALSE(std::filesystem::exists(workingDirectory.Path("Hashwick_slow.txt")));
+    EXPECT_TRUE(
+        workingDirectory.ReadFile("Hashwick_docs.txt").starts_with("# " + docs + "(1)\r\n"));
 }
 
 // Drags the data over the folder field and drops it there, as the platform hands a drag from the
@@ -286,43 +283,35 @@ bool DropOnTheFolderField(QtScript& ui, const std::function<void(QMimeData&)>& f
     });
 }
 
-// Files and folders dropped from the file manager: the folder field takes the first folder, or
-// else the first file's folder, as if chosen with "..."; nothing else happens. What holds no
-// local file, or comes while a question is open, is refused.
+// Files and folders dropped from the file manager reach the folder field; what holds no local
+// file, or comes while a question is open, is refused.
 TEST(QtDialog, ADroppedFolderGoesIntoTheFolderField) {
     ScratchFolder folder;
     ScratchFolder workingDirectory;
-    folder.WriteFile("写真/1.jpg", "1");
-    folder.WriteFile("a.txt", "abc");
-    folder.MakeFolder("書類 2024");
-    const auto urls = [&folder](std::initializer_list<const char*> paths) {
+    ArrangeDroppedFiles(folder);
+    const auto urls = [&folder](const std::vector<std::string>& paths) {
         return [&folder, paths](QMimeData& data) {
             QList<QUrl> list;
-            for (const char* path : paths)
+            for (const std::string& path : paths)
                 list.append(QUrl::fromLocalFile(QString::fromStdString(folder.Path(path))));
             data.setUrls(list);
         };
     };
-    const auto fieldShows = [&folder](const char* path) {
+    const auto fieldShows = [&folder](const std::string& path) {
         return [&folder, path] {
             return QtScript::Text(IDC_FOLDER) == QString::fromStdString(folder.Path(path));
         };
     };
     const int status = RunWithQt(workingDirectory, {}, [&](QtScript& ui) {
         ASSERT_TRUE(ui.WaitUntil([] { return QtScript::Dialog() != nullptr; }));
-        EXPECT_TRUE(DropOnTheFolderField(ui, urls({"写真/1.jpg"})));
-        EXPECT_TRUE(ui.WaitUntil(fieldShows("写真")));
-        EXPECT_TRUE(DropOnTheFolderField(ui, urls({"gone", "a.txt", "書類 2024", "写真"})));
-        EXPECT_TRUE(ui.WaitUntil(fieldShows("書類 2024")));
+        for (const Drop& drop : kDrops) {
+            EXPECT_TRUE(DropOnTheFolderField(ui, urls(drop.paths)));
+            EXPECT_TRUE(ui.WaitUntil(fieldShows(drop.shown))) << drop.shown;
+        }
         ui.Read([] {
             SaveScreenshot("dropped");
             return true;
         });
-        EXPECT_TRUE(DropOnTheFolderField(ui, urls({"gone", "a.txt", "写真/1.jpg"})));
-        EXPECT_TRUE(ui.WaitUntil(fieldShows("")));
-        // Nothing that exists: the field keeps its folder.
-        EXPECT_TRUE(DropOnTheFolderField(ui, urls({"gone"})));
-        EXPECT_TRUE(ui.Read(fieldShows("")));
         EXPECT_FALSE(DropOnTheFolderField(
             ui, [](QMimeData& data) { data.setText(QStringLiteral("/tmp")); }));
         EXPECT_FALSE(DropOnTheFolderField(ui, [](QMimeData& data) {
@@ -334,7 +323,7 @@ TEST(QtDialog, ADroppedFolderGoesIntoTheFolderField) {
         ASSERT_TRUE(ui.WaitUntil([] { return QtScript::Box() != nullptr; }));
         EXPECT_FALSE(DropOnTheFolderField(ui, urls({"写真"})));
         ui.AnswerBox(kStartQuestion, QStringLiteral("いいえ"));
-        EXPECT_TRUE(ui.Read(fieldShows("")));
+        EXPECT_TRUE(ui.Read(fieldShows(kDrops.back().shown)));
         ui.Click(IDC_EXIT);
         ui.AnswerBox(kExitQuestion, QStringLiteral("はい"));
     });

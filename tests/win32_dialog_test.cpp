@@ -16,8 +16,10 @@
 #include <thread>
 #include <vector>
 
+#include "support/dropped_files.h"
 #include "support/processes.h"
 #include "support/scratch_folder.h"
+#include "support/texts.h"
 #include "support/win32_session.h"
 #include "ui/resource.h"
 
@@ -26,11 +28,12 @@ namespace {
 // The run's notifications, as digest/worker.h numbers them (its framework types clash with
 // windows.h).
 constexpr UINT kScanComplete = WM_USER + 0x1000, kProgress = WM_USER + 0x1001;
-const std::wstring kIdle = L"ファイルのＭＤ生成", kBusy = L"★Hashwick中★";
 
-std::wstring Windows(const std::u16string& path) {
-    return std::wstring(path.begin(), path.end());
+std::wstring Windows(const std::u16string& text) {
+    return std::wstring(text.begin(), text.end());
 }
+
+const std::wstring kIdle = Windows(kIdleCaption), kBusy = Windows(kBusyCaption);
 
 bool WaitUntil(const std::function<bool()>& condition) {
     const auto limit = std::chrono::steady_clock::now() + std::chrono::minutes(1);
@@ -272,31 +275,6 @@ std::pair<int, int> ShownAndWholeInk(HWND field) {
             })};
 }
 
-// Counts as long as a run of 200,000 files posts, and the longest there are, show whole.
-TEST(Win32Dialog, LongCountsShowWhole) {
-    const int status = RunWithWin32([] {
-        [] {
-            ASSERT_TRUE(WaitUntil([] { return Shown(IDC_FOLDER) != nullptr; }));
-            const HWND dialog = Shown(IDC_FOLDER);
-            constexpr int kMost = std::numeric_limits<int>::max();
-            for (const auto& [processed, total] : {std::pair{123456, 200000}, {kMost - 1, kMost}}) {
-                PostMessageW(dialog, kScanComplete, static_cast<WPARAM>(total), 0);
-                PostMessageW(dialog, kProgress, static_cast<WPARAM>(processed), 0);
-                ASSERT_TRUE(WaitUntil(
-                    [&] { return Text(dialog, IDC_PROCESSED) == std::to_wstring(processed); }));
-                SaveScreenshot(total == kMost ? "win32-longest-counts" : "win32-long-counts",
-                               {dialog});
-                for (int id : {IDC_PROCESSED, IDC_TOTAL}) {
-                    const auto [shown, whole] = ShownAndWholeInk(GetDlgItem(dialog, id));
-                    EXPECT_NEAR(shown, whole, 1) << Text(dialog, id).size() << " figures";
-                }
-            }
-        }();
-        PostMessageW(Shown(IDC_FOLDER), WM_CLOSE, 0, 0);
-    });
-    EXPECT_EQ(status, 0);
-}
-
 // A drop as Explorer hands it to a window: a DROPFILES header, then the paths, each ended by a
 // NUL and the list by another.
 HGLOBAL DropOf(const std::vector<std::u16string>& paths) {
@@ -313,38 +291,42 @@ HGLOBAL DropOf(const std::vector<std::u16string>& paths) {
     return memory;
 }
 
-// Files and folders dropped on the dialog fill its folder field as the chooser does, and
-// nothing else happens.
-TEST(Win32Dialog, ADroppedFolderGoesIntoTheFolderField) {
+// In the test's own process: files and folders dropped on the dialog fill its folder field as the
+// chooser does, and nothing else happens; counts as long as a run of 200,000 files posts, and the
+// longest there are, show whole.
+TEST(Win32Dialog, DroppedFilesAndLongCounts) {
     ScratchFolder folder;
-    folder.WriteFile("写真/1.jpg", "1");
-    folder.WriteFile("a.txt", "abc");
-    folder.MakeFolder("書類 2024");
+    ArrangeDroppedFiles(folder);
     const int status = RunWithWin32([&] {
         [&] {
             ASSERT_TRUE(WaitUntil([] { return Shown(IDC_FOLDER) != nullptr; }));
             const HWND dialog = Shown(IDC_FOLDER);
             EXPECT_TRUE(GetWindowLongW(dialog, GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
-            const auto drop = [dialog](const std::vector<std::u16string>& paths) {
+            for (const Drop& drop : kDrops) {
+                std::vector<std::u16string> paths;
+                for (const std::string& path : drop.paths)
+                    paths.push_back(folder.Wide(path));
                 PostMessageW(dialog, WM_DROPFILES, reinterpret_cast<WPARAM>(DropOf(paths)), 0);
-            };
-            // A file gives its folder.
-            drop({folder.Wide("写真/1.jpg")});
-            EXPECT_TRUE(WaitUntil(
-                [&] { return Text(dialog, IDC_FOLDER) == Windows(folder.Wide("写真")); }));
-            // Of several, the first folder; without one, the first file's folder. What is gone
-            // counts for nothing.
-            drop({folder.Wide("gone"), folder.Wide("a.txt"), folder.Wide("書類 2024"),
-                  folder.Wide("写真")});
-            EXPECT_TRUE(WaitUntil(
-                [&] { return Text(dialog, IDC_FOLDER) == Windows(folder.Wide("書類 2024")); }));
+                const std::wstring shown = Windows(folder.Wide(drop.shown));
+                EXPECT_TRUE(WaitUntil([&] { return Text(dialog, IDC_FOLDER) == shown; }));
+            }
             SaveScreenshot("win32-dropped", {dialog});
-            drop({folder.Wide("gone"), folder.Wide("a.txt"), folder.Wide("写真/1.jpg")});
-            EXPECT_TRUE(
-                WaitUntil([&] { return Text(dialog, IDC_FOLDER) == Windows(folder.Wide()); }));
-            // No question was asked, and no run started.
             EXPECT_TRUE(Shown(IDYES) == nullptr && Text(dialog) == kIdle &&
                         Enabled(dialog, IDC_START) && !Enabled(dialog, IDC_CANCEL_RUN));
+
+            constexpr int kMost = std::numeric_limits<int>::max();
+            for (const auto& [processed, total] : {std::pair{123456, 200000}, {kMost - 1, kMost}}) {
+                PostMessageW(dialog, kScanComplete, static_cast<WPARAM>(total), 0);
+                PostMessageW(dialog, kProgress, static_cast<WPARAM>(processed), 0);
+                ASSERT_TRUE(WaitUntil(
+                    [&] { return Text(dialog, IDC_PROCESSED) == std::to_wstring(processed); }));
+                SaveScreenshot(total == kMost ? "win32-longest-counts" : "win32-long-counts",
+                               {dialog});
+                for (int id : {IDC_PROCESSED, IDC_TOTAL}) {
+                    const auto [shown, whole] = ShownAndWholeInk(GetDlgItem(dialog, id));
+                    EXPECT_NEAR(shown, whole, 1) << Text(dialog, id).size() << " figures";
+                }
+            }
         }();
         PostMessageW(Shown(IDC_FOLDER), WM_CLOSE, 0, 0);
     });

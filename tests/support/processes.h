@@ -18,6 +18,12 @@ CommandResult RunCommand(const std::vector<std::string>& argv,
                          const std::string& workingDirectory = {});
 
 #ifndef _WIN32
+// The program as a script runs it: with no desktop display, whatever the test's environment has,
+// after what the prefix adds (settings of the environment, or a command that runs it).
+CommandResult RunOnConsole(const std::string& program, std::vector<std::string> arguments,
+                           const std::string& workingDirectory,
+                           std::vector<std::string> prefix = {});
+
 // A program on a terminal of its own (its standard input, output and error), as a user at a
 // console runs it: the test watches what it writes and sends it signals.
 class TerminalProgram {

@@ -37,6 +37,19 @@ std::string ReadFromStart(int descriptor) {
     return text;
 }
 
+// Runs the program in place of the calling child process, in the working directory if one is
+// given.
+[[noreturn]] void Exec(const std::vector<std::string>& argv, const std::string& workingDirectory) {
+    std::vector<char*> arguments;
+    for (const std::string& argument : argv)
+        arguments.push_back(const_cast<char*>(argument.c_str()));
+    arguments.push_back(nullptr);
+    if (!workingDirectory.empty() && chdir(workingDirectory.c_str()) != 0)
+        _exit(126);
+    execvp(arguments[0], arguments.data());
+    _exit(127);
+}
+
 int Wait(pid_t child) {
     int status = 0;
     while (waitpid(child, &status, 0) < 0)
@@ -50,10 +63,6 @@ CommandResult RunCommand(const std::vector<std::string>& argv,
                          const std::string& workingDirectory) {
     const int output = UnnamedFile();
     const int errors = UnnamedFile();
-    std::vector<char*> arguments;
-    for (const std::string& argument : argv)
-        arguments.push_back(const_cast<char*>(argument.c_str()));
-    arguments.push_back(nullptr);
     const pid_t child = fork();
     Check(child >= 0, "fork failed");
     if (child == 0) {
@@ -63,16 +72,21 @@ CommandResult RunCommand(const std::vector<std::string>& argv,
         // The program starts with no descriptor but these three, whatever the test's runner left
         // open: tests of few descriptors count on it.
         close_range(3, ~0U, 0);
-        if (!workingDirectory.empty() && chdir(workingDirectory.c_str()) != 0)
-            _exit(126);
-        execvp(arguments[0], arguments.data());
-        _exit(127);
+        Exec(argv, workingDirectory);
     }
     CommandResult result;
     result.exitStatus = Wait(child);
     result.output = ReadFromStart(output);
     result.errors = ReadFromStart(errors);
     return result;
+}
+
+CommandResult RunOnConsole(const std::string& program, std::vector<std::string> arguments,
+                           const std::string& workingDirectory, std::vector<std::string> prefix) {
+    prefix.insert(prefix.begin(), {"env", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY"});
+    prefix.push_back(program);
+    arguments.insert(arguments.begin(), prefix.begin(), prefix.end());
+    return RunCommand(arguments, workingDirectory);
 }
 
 std::string RunInChildProcess(const std::function<std::string()>& body) {
@@ -99,18 +113,10 @@ std::string RunUnprivileged(const std::function<std::string()>& body) {
 
 TerminalProgram::TerminalProgram(const std::vector<std::string>& argv,
                                  const std::string& workingDirectory) {
-    std::vector<char*> arguments;
-    for (const std::string& argument : argv)
-        arguments.push_back(const_cast<char*>(argument.c_str()));
-    arguments.push_back(nullptr);
     const pid_t child = forkpty(&terminal_, nullptr, nullptr, nullptr);
     Check(child >= 0, "forkpty failed");
-    if (child == 0) {
-        if (chdir(workingDirectory.c_str()) != 0)
-            _exit(126);
-        execvp(arguments[0], arguments.data());
-        _exit(127);
-    }
+    if (child == 0)
+        Exec(argv, workingDirectory);
     child_ = child;
 }
 

@@ -43,6 +43,9 @@ class QtScript {
     void Click(int id);
     // Clicks the button of the open box whose text starts with the given text.
     void AnswerBox(const QString& boxText, const QString& button);
+    void AnswerBox(const std::u16string& boxText, const QString& button) {
+        AnswerBox(QString::fromStdU16String(boxText), button);
+    }
 };
 
 // Runs the application with the arguments on the calling (main) thread while the script runs;

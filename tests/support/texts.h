@@ -42,11 +42,10 @@ inline std::string Timing(const std::string& walk, const std::string& hash) {
     return Lines({kWalk + walk + kSeconds, kHash + hash + kSeconds});
 }
 
-// A list laid out as the writer lays it out, from UTF-8 lines: the header "# ROOT(N)", the digest
-// lines, the files without a digest, the timing lines and the summary of a stopped run.
-inline std::string ListFile(const std::string& header, const std::vector<std::string>& lines,
-                            const std::vector<std::string>& failures = {},
-                            const std::string& summary = {}) {
+// A list up to the rule before its timing lines, as the writer lays it out, from UTF-8 lines: the
+// header "# ROOT(N)", the digest lines and the files without a digest.
+inline std::string ListHead(const std::string& header, const std::vector<std::string>& lines,
+                            const std::vector<std::string>& failures = {}) {
     std::string text = "# " + header + "\r\n" + kDoubleRule + "\r\n";
     for (const std::string& line : lines)
         text += line + "\r\n";
@@ -54,13 +53,21 @@ inline std::string ListFile(const std::string& header, const std::vector<std::st
         text += kRule + "### ＭＤ５生成がエラーになったもの\r\n";
     for (const std::string& path : failures)
         text += "# " + path + "\r\n";
-    text += kRule + "\r\n# ベクタ生成は0.1秒です\r\n# MD5計算は2.3秒です\r\n";
-    if (!summary.empty())
-        text += kRule + "\r\n# " + summary + "\r\n";
-    return ToCodePage932(text);
+    return ToCodePage932(text + kRule + "\r\n");
 }
 
-// The digests of the files that hold "a", "b", nothing, "1", "2" and so on.
+// A whole list: its head, the timing lines and the summary of a stopped run.
+inline std::string ListFile(const std::string& header, const std::vector<std::string>& lines,
+                            const std::vector<std::string>& failures = {},
+                            const std::string& summary = {}) {
+    std::string text = ListHead(header, lines, failures) + Timing("0.1", "2.3");
+    if (!summary.empty())
+        text += kRule + "\r\n# " + ToCodePage932(summary) + "\r\n";
+    return text;
+}
+
+// The digests of the files that hold "a", "b", "abc", nothing, "1", "2" and so on.
+inline const std::string kAbc = "900150983cd24fb0d6963f7d28e17f72";
 inline const std::string kA = "0cc175b9c0f1b6a831c399e269772661";
 inline const std::string kB = "92eb5ffee6ae2fec3ad71c777531578f";
 inline const std::string kEmpty = "d41d8cd98f00b204e9800998ecf8427e";
