@@ -45,6 +45,11 @@ class IoUring final : public FileReadRing {
         void* tag = nullptr;
         bool open = false;
         std::string path;  // an open's path, kept until the kernel has taken it
+        // A read's file, buffer, length and offset.
+        int file = -1;
+        std::uint8_t* into = nullptr;
+        std::size_t count = 0;
+        std::uint64_t offset = 0;
     };
 
     io_uring_sqe* NextEntry();
@@ -52,6 +57,9 @@ class IoUring final : public FileReadRing {
     // What the open of a descriptor gives: a regular file of stored data, or nothing.
     Completion Opened(void* tag, int descriptor);
     bool IsKernelInterface(dev_t device, int descriptor);
+    // Does on this thread what the kernel could not hand to a worker of its own; answers as the
+    // ring would.
+    static int DoHere(const Request& request);
 
     io_uring ring_{};
     bool initialised_ = false;
@@ -143,7 +151,23 @@ void IoUring::Read(void* tag, int file, std::uint8_t* into, std::size_t count,
     io_uring_sqe* entry = NextEntry();
     io_uring_prep_read(entry, file, into, static_cast<unsigned>(count), offset);
     io_uring_sqe_set_data(entry, request);
+    request->file = file;
+    request->into = into;
+    request->count = count;
+    request->offset = offset;
     ++inFlight_;
+}
+
+int IoUring::DoHere(const Request& request) {
+    for (;;) {
+        const long result = request.open ? open(request.path.c_str(), kOpenFlags)
+                                         : pread(request.file, request.into, request.count,
+                                                 static_cast<off_t>(request.offset));
+        if (result >= 0)
+            return static_cast<int>(result);
+        if (errno != EINTR)
+            return -errno;
+    }
 }
 
 void IoUring::Wait(std::vector<Completion>& completions) {
@@ -166,7 +190,12 @@ void IoUring::Wait(std::vector<Completion>& completions) {
             break;
         for (unsigned i = 0; i < count; ++i) {
             auto* request = static_cast<Request*>(io_uring_cqe_get_data(entries[i]));
-            const int result = entries[i]->res;
+            int result = entries[i]->res;
+            // An open or read that must wait goes to one of the kernel's workers; where none can
+            // be started (a limit of processes), the request comes back cancelled or to be tried
+            // again, which says nothing about the file.
+            if (result == -ECANCELED || result == -EAGAIN || result == -EINTR)
+                result = DoHere(*request);
             if (request->open) {
                 if (result >= 0) {
                     completions.push_back(Opened(request->tag, result));
