@@ -20,4 +20,11 @@ struct ReadPolicy {
     // files in step with the reads in flight).
     std::size_t mostBytesAhead = std::size_t{64} << 20;
     std::size_t mostFilesAhead = 384;
+
+    // On storage with a seek penalty (a rotating disk): the files opened together and then read
+    // in the order of their places, the read of a file too large for one, and the reads in flight
+    // to begin with (more where more deliver more, up to readsInFlight).
+    std::size_t filesPerSweep = 256;
+    std::size_t longPieceSize = std::size_t{8} << 20;
+    int leastReadsInFlight = 4;
 };

@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/file_placement.h"
+
 class FileReadRing {
   public:
     struct Completion {
@@ -18,6 +20,7 @@ class FileReadRing {
         Kind kind = Kind::kRead;
         int file = -1;                  // kOpened: the open file
         std::uint64_t size = 0;         // kOpened: its size at the open
+        FilePlacement placement = {};   // kOpened: where it lies
         std::size_t bytes = 0;          // kRead: the bytes delivered; 0 at the end of the file
         bool failed = false;            // kRead: the read failed
         bool outOfDescriptors = false;  // kOpenFailed: for want of descriptors, not the file's

@@ -12,6 +12,7 @@
 #include <unordered_map>
 
 #include "platform/any_length_path_posix.h"
+#include "platform/file_placement_posix.h"
 #include "platform/file_read_ring.h"
 #include "platform/kernel_file_systems.h"
 #include "platform/path_text.h"
@@ -114,6 +115,7 @@ FileReadRing::Completion IoUring::Opened(void* tag, int descriptor) {
     completion.kind = Completion::Kind::kOpened;
     completion.file = descriptor;
     completion.size = static_cast<std::uint64_t>(std::max<off_t>(status.st_size, 0));
+    completion.placement = PlacementOf(descriptor, status.st_dev);
     if (completion.size > kSequentialFrom)
         posix_fadvise(descriptor, 0, 0, POSIX_FADV_SEQUENTIAL);
     return completion;
