@@ -26,14 +26,14 @@ TEST(FilePlacement, TheDiskBeneathTellsWhetherItSeeks) {
         for (const bool rotating : {true, false}) {
             ForgetStoragePlacements();
             ScratchFolder scratch;
-            const LoopDisk disk(scratch, contents, rotating);
+            LoopDisk disk(scratch, contents, rotating);
             ASSERT_EQ(disk.Error(), "");
             const std::string data = disk.Mounted() + "/data";
             const std::string empty = disk.Mounted() + "/empty";
             scratch.WriteFile("mounted/data", std::string(100000, 'x'));
             scratch.WriteFile("mounted/empty", "");
-            // Written out, so that the file system has given the data its place.
-            ASSERT_EQ(RunCommand({"sync", "-f", data}).exitStatus, 0);
+            // Only on the disk: a file in memory needs no place.
+            ASSERT_TRUE(disk.LeaveOnlyOnDisk()) << disk.Error();
 
             const FilePlacement placed = PlacementOfFile(data);
             const bool partition = contents == LoopDisk::Contents::kExt4OnPartition;
@@ -60,6 +60,30 @@ TEST(FilePlacement, AFileSystemWithoutPlacesStillSeeks) {
     ASSERT_EQ(disk.Error(), "");
     const FilePlacement placed = PlacementOfFile(disk.Mounted() + "/a");
     EXPECT_TRUE(placed.seekPenalty);
+    EXPECT_FALSE(placed.firstPlace.has_value());
+}
+
+// A file whose bytes are all in memory costs the disk nothing: it needs no place. One that is
+// only on the disk, or only partly in memory, does.
+TEST(FilePlacement, AFileInMemoryNeedsNoPlace) {
+    ScratchFolder scratch;
+    LoopDisk disk(scratch, LoopDisk::Contents::kExt4, true);
+    ASSERT_EQ(disk.Error(), "");
+    const std::string path = disk.Mounted() + "/data";
+    scratch.WriteFile("mounted/data", std::string(std::size_t{4} << 20, 'm'));
+    ASSERT_TRUE(disk.LeaveOnlyOnDisk()) << disk.Error();
+    std::uint8_t part[100000];
+
+    InputFileStream file(Utf16(path));
+    FilePlacement placed = file.Placement();
+    EXPECT_FALSE(placed.inMemory);
+    EXPECT_TRUE(placed.firstPlace.has_value());
+    file.read(part, sizeof part);
+    EXPECT_FALSE(file.Placement().inMemory);
+    while (!file.fail())
+        file.read(part, sizeof part);
+    placed = file.Placement();
+    EXPECT_TRUE(placed.inMemory);
     EXPECT_FALSE(placed.firstPlace.has_value());
 }
 

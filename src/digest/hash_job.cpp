@@ -52,7 +52,7 @@ void HashJob::FileEachInOrder() {
     // that the memory an entry frees serves the digests filed soon after. The window is wider
     // than what the reading may hold ahead, and no wider: each file held costs memory.
     constexpr std::size_t kWindow = 1024;
-    static_assert(kWindow > 2 * (ReadPolicy{}.mostFilesAhead + ReadPolicy{}.filesPerSweep));
+    static_assert(kWindow > 2 * ReadPolicy{}.mostFilesAhead);
     for (;;) {
         while (!collected.empty() && files.Held() < kWindow) {
             std::u16string path = TakeOldest(collected);

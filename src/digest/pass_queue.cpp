@@ -3,25 +3,10 @@
 #include <algorithm>
 #include <new>
 
-#include "platform/open_file_limit.h"
-
-namespace {
-
-// Descriptors the reads leave to the rest of the program once the system has no more to give.
-constexpr int kDescriptorsLeftFree = 2;
-
-}  // namespace
-
 PassQueue::PassQueue(const std::atomic<bool>& stopRequest, const ReadPolicy& policy)
     : stopRequest_(stopRequest),
       policy_(policy),
-      probe_(policy.leastReadsInFlight, policy.readsInFlight),
-      // Half of what the process may hold at most: a disk that seeks has a whole group of files
-      // open while it reads them, and the rest of the program needs descriptors too.
-      mostDescriptors_(
-          std::max(std::min(static_cast<int>(policy.filesPerSweep) + policy.readsInFlight,
-                            OpenFileLimit() / 2),
-                   1)) {}
+      mostDescriptors_(std::max(policy.readsInFlight, 1)) {}
 
 bool PassQueue::Ending() const {
     return ending_.load(std::memory_order_relaxed) || stopRequest_.load(std::memory_order_relaxed);
@@ -93,32 +78,20 @@ void PassQueue::Release(PassItem& item) {
 
 PassItem* PassQueue::NextPieceWanted() {
     const auto mayReadAhead = [this](const PassItem& item) {
-        return HasRoomFor(PieceSize(item)) &&
-               item.pieces.size() - item.firstPiece <
-                   static_cast<std::size_t>(policy_.piecesAheadPerFile);
+        return HasRoomFor(PieceWanted(item)) &&
+               (item.WaitsForStorage() || item.pieces.size() - item.firstPiece <
+                                              static_cast<std::size_t>(policy_.piecesAheadPerFile));
     };
     for (PassItem* item : open_) {
         if (!item->readerHolds && mayReadAhead(*item))
             return item;
     }
-    return places_.Next(mayReadAhead, FilesAtOnce(), sweepAtLimit_);
+    return places_.Next(mayReadAhead, policy_.pieceSize);
 }
 
 PassItem* PassQueue::NextToOpen() {
-    const std::size_t filesAhead =
-        seeking_ ? policy_.filesPerSweep + policy_.mostFilesAhead : policy_.mostFilesAhead;
-    const int descriptors = seeking_
-                                ? static_cast<int>(policy_.filesPerSweep) + policy_.readsInFlight
-                                : policy_.readsInFlight;
-    if (!HasRoomFor(policy_.pieceSize) || filesAhead_ >= filesAhead ||
-        descriptorsInUse_ >= std::min(descriptors, mostDescriptors_)) {
-        return nullptr;
-    }
-    // On a disk that seeks, a group is opened once the sweep before it has been asked for: the
-    // opens would take the head away from the files being read.
-    if (seeking_ &&
-        (places_.Grouped() + static_cast<std::size_t>(opening_) >= policy_.filesPerSweep ||
-         !places_.AllAsked())) {
+    if (!HasRoomFor(policy_.pieceSize) || filesAhead_ >= policy_.mostFilesAhead ||
+        descriptorsInUse_ >= mostDescriptors_) {
         return nullptr;
     }
     if (!openAgain_.empty())
@@ -129,15 +102,20 @@ PassItem* PassQueue::NextToOpen() {
 }
 
 void PassQueue::SealGroup() {
-    if (places_.Grouped() == 0 || opening_ > 0 || !places_.AllAsked())
-        return;
-    if (!seeking_ || places_.Grouped() >= policy_.filesPerSweep || NextToOpen() == nullptr)
+    const std::size_t grouped = places_.Grouped();
+    if (grouped >= policy_.filesPerSweep ||
+        // The disk is not left without reads while a group fills: once the sweep before it has
+        // been asked for, a quarter of a group is enough.
+        (grouped >= policy_.filesPerSweep / 4 && places_.AllAsked()) ||
+        // Nothing more can join it now.
+        (grouped > 0 && opening_ == 0 && NextToOpen() == nullptr)) {
         places_.Seal();
+    }
 }
 
 bool PassQueue::MayClaim() {
     SealGroup();
-    return held_ < ReadsInFlightLimit() &&
+    return held_ < policy_.readsInFlight &&
            (NextPieceWanted() != nullptr || NextToOpen() != nullptr);
 }
 
@@ -153,10 +131,12 @@ void PassQueue::ClaimReads(std::unique_lock<std::mutex>& lock, std::vector<PassI
         if (Ending())
             return;
         SealGroup();
-        while (batch.size() < most && held_ < ReadsInFlightLimit()) {
+        while (batch.size() < most && held_ < policy_.readsInFlight) {
             // The next piece of an open file first, the oldest first (or the next in the order
             // of places): its hashing may wait for it. Else a file not opened yet.
             if (PassItem* item = NextPieceWanted()) {
+                if (item->WaitsForStorage() && item->asked == 0)
+                    places_.Began(*item);
                 Hold(*item);
                 const std::size_t want = PieceWanted(*item);
                 item->asked += want;
@@ -186,8 +166,6 @@ void PassQueue::ClaimReads(std::unique_lock<std::mutex>& lock, std::vector<PassI
         readable_.wait(lock);
         --readersWaiting_;
     }
-    if (seeking_)
-        probe_.Claimed(held_ >= ReadsInFlightLimit() || sweepAtLimit_);
     // More to do than this reader takes: another one may take it.
     WakeReader();
 }
@@ -222,11 +200,10 @@ bool PassQueue::Opened(PassItem& item, bool opened, bool outOfDescriptors,
     if (opened) {
         item.reading = PassItem::Reading::kOpen;
         item.placement = placement;
-        seeking_ = placement.seekPenalty;
-        if (placement.seekPenalty) {
+        if (item.WaitsForStorage()) {
             Reserve(item, 0);
             Release(item);
-            places_.Opened(item);
+            places_.Add(item);
             return false;
         }
         open_.push_back(&item);
@@ -243,9 +220,8 @@ bool PassQueue::Opened(PassItem& item, bool opened, bool outOfDescriptors,
     // A file closed while the open was under way may have given back the descriptor it lacked.
     if (outOfDescriptors && (others > 0 || filesClosed_ != item.closedBeforeOpen)) {
         // Not the file's fault: it is opened again once a file now open is closed, and from now
-        // on fewer files are open at once than there are now. A few are left for the rest of the
-        // program: a disk that seeks has a whole group of files open while it reads them.
-        mostDescriptors_ = std::max(others - kDescriptorsLeftFree, 1);
+        // on no more files are open at once than there are now.
+        mostDescriptors_ = others;
         --filesAhead_;
         openAgain_.push_back(&item);
         return false;
@@ -256,8 +232,23 @@ bool PassQueue::Opened(PassItem& item, bool opened, bool outOfDescriptors,
     return false;
 }
 
+PassQueue::Stretch PassQueue::ToReadAhead(PassItem& item, std::uint64_t offset) const {
+    Stretch stretch;
+    if (!item.WaitsForStorage() || item.sizeAtOpen <= policy_.pieceSize)
+        return stretch;
+    // Whole runs, asked for while the one before is still being read: the disk reads each run
+    // in one go, however many files take turns.
+    stretch.offset = item.readAheadTo;
+    while (item.readAheadTo < item.sizeAtOpen &&
+           offset + policy_.sweepReadAhead >= item.readAheadTo) {
+        item.readAheadTo = std::min(item.readAheadTo + policy_.sweepReadAhead, item.sizeAtOpen);
+    }
+    stretch.length = item.readAheadTo - stretch.offset;
+    return stretch;
+}
+
 std::size_t PassQueue::PieceWanted(const PassItem& item) const {
-    const std::size_t piece = PieceSize(item);
+    const std::size_t piece = policy_.pieceSize;
     if (!item.readBefore && item.sizeAtOpen < piece)
         return static_cast<std::size_t>(item.sizeAtOpen) + 1;
     return piece;
@@ -267,8 +258,6 @@ bool PassQueue::Delivered(PassItem& item, Piece&& piece, bool failed, bool ended
     Reserve(item, 0);
     Release(item);
     item.readBefore = true;
-    if (seeking_)
-        probe_.Completed(piece.size, InFlightProbe::Clock::now());
     if (failed) {
         item.reading = PassItem::Reading::kFailed;
     } else {
@@ -282,7 +271,7 @@ bool PassQueue::Delivered(PassItem& item, Piece&& piece, bool failed, bool ended
     if (!item.hashing && (failed || ended || !item.pieces.empty()))
         MakeReady(item);
     if (failed || ended) {
-        if (item.placement.seekPenalty)
+        if (item.WaitsForStorage())
             places_.Ended(item);
         else
             open_.erase(std::find(open_.begin(), open_.end(), &item));

@@ -14,7 +14,6 @@
 #include <string>
 #include <vector>
 
-#include "digest/in_flight_probe.h"
 #include "digest/lane_hasher.h"
 #include "digest/pass_item.h"
 #include "digest/place_order.h"
@@ -58,8 +57,9 @@ class PassQueue {
     // Without the lock: a reader is about to open a file it claimed.
     void Opening() { ++descriptorsHeld_; }
     // With the lock held: takes note of an open that succeeded or failed, and of where the file
-    // lies. True when the reader is to go on with the file's first read now; a file on storage
-    // with a seek penalty waits for its turn in the order of places, and is claimed again then.
+    // lies. True when the reader is to go on with the file's first read now; a file that must
+    // wait for storage with a seek penalty waits for its turn in the order of places, and is
+    // claimed again then.
     bool Opened(PassItem& item, bool opened, bool outOfDescriptors,
                 const FilePlacement& placement = {});
     // The bytes the item's next read is to ask for: a file that fits in a piece is read whole
@@ -67,9 +67,15 @@ class PassQueue {
     std::size_t PieceWanted(const PassItem& item) const;
     // A buffer for a piece; the lock is held when the size is a whole piece.
     Piece NewPiece(std::size_t size);
-    bool IsWholePiece(std::size_t size) const {
-        return size == policy_.pieceSize || size == policy_.longPieceSize;
-    }
+    bool IsWholePiece(std::size_t size) const { return size == policy_.pieceSize; }
+    // The stretch of a file on storage with a seek penalty, too large for one read, that the
+    // system is to be asked to read ahead now, as the item's read at `offset` begins; empty for
+    // any other file.
+    struct Stretch {
+        std::uint64_t offset = 0;
+        std::uint64_t length = 0;
+    };
+    Stretch ToReadAhead(PassItem& item, std::uint64_t offset) const;
     // With the lock held: hands a piece read to the hashers; true when the file is to be closed.
     bool Delivered(PassItem& item, Piece&& piece, bool failed, bool ended);
     // With the lock held: files were closed.
@@ -93,20 +99,11 @@ class PassQueue {
     PassItem* NextToOpen();
     // With the lock held: whether a reader may claim something now.
     bool MayClaim();
-    // With the lock held: once a group of files on storage with a seek penalty is open, and the
-    // sweep before it asked for, the group is read next.
+    // With the lock held: a group of files that wait for storage with a seek penalty is read once
+    // it is full, or once no file that might join it is being opened or can be.
     void SealGroup();
-    std::size_t PieceSize(const PassItem& item) const {
-        return item.placement.seekPenalty ? policy_.longPieceSize : policy_.pieceSize;
-    }
     bool HasRoomFor(std::size_t bytes) const {
         return bytesAhead_ + bytes <= policy_.mostBytesAhead;
-    }
-    int ReadsInFlightLimit() const { return seeking_ ? probe_.Limit() : policy_.readsInFlight; }
-    // The files of the sweep read at once: one while few reads are in flight, more as the probe
-    // finds that more reads deliver more.
-    int FilesAtOnce() const {
-        return std::max(1, probe_.Limit() / std::max(policy_.leastReadsInFlight, 1));
     }
     void Hold(PassItem& item);
     void Release(PassItem& item);
@@ -128,16 +125,11 @@ class PassQueue {
     std::size_t nextToOpen_ = 0;       // counted from the oldest item still held
     std::deque<PassItem*> openAgain_;  // opens that found no descriptor free, first in line
     std::vector<PassItem*> open_;      // open and read in pieces, oldest first
-    // Open files on storage with a seek penalty, read in the order of their places.
+    // Open files that wait for storage with a seek penalty, read in the order of their places.
     PlaceOrder places_;
-    // The last file opened lies on storage with a seek penalty: few reads in flight, as the
-    // probe finds, and groups of files in the order of places.
-    bool seeking_ = false;
-    InFlightProbe probe_;
-    bool sweepAtLimit_ = false;  // the sweep had files to read beyond the files at once
-    int held_ = 0;               // items held by readers: opens and reads in flight
-    int opening_ = 0;            // opens claimed and not answered yet
-    int descriptorsInUse_ = 0;   // open, or about to be opened by a reader
+    int held_ = 0;              // items held by readers: opens and reads in flight
+    int opening_ = 0;           // opens claimed and not answered yet
+    int descriptorsInUse_ = 0;  // open, or about to be opened by a reader
     // Files open, or being opened, for the reads: changed by reading threads without the lock.
     std::atomic<int> descriptorsHeld_ = 0;
     int mostDescriptors_ = 0;  // lowered when the system has no more to give

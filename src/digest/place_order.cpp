@@ -2,6 +2,33 @@
 
 #include <algorithm>
 
+void PlaceOrder::Add(PassItem& item) {
+    const FilePlacement& placed = item.placement;
+    if (!headPlace_ || !placed.firstPlace || placed.storage != headStorage_ ||
+        *placed.firstPlace <= *headPlace_) {
+        group_.push_back(&item);
+        return;
+    }
+    // Within the run of places the head is in: before the first file that lies beyond it, or
+    // where the next group's run begins.
+    std::uint64_t last = 0;
+    auto at = sweep_.begin();
+    for (; at != sweep_.end(); ++at) {
+        const std::uint64_t place = (*at)->placement.firstPlace.value_or(0);
+        if (place < last || place > *placed.firstPlace)
+            break;
+        last = place;
+    }
+    sweep_.insert(at, &item);
+}
+
+void PlaceOrder::Began(const PassItem& item) {
+    if (item.placement.firstPlace) {
+        headStorage_ = item.placement.storage;
+        headPlace_ = item.placement.firstPlace;
+    }
+}
+
 void PlaceOrder::Seal() {
     // Stable: files whose place is not known keep the order they came in, before the others.
     std::stable_sort(group_.begin(), group_.end(), [](const PassItem* a, const PassItem* b) {

@@ -1,41 +1,50 @@
-// The files of a pass that lie on storage with a seek penalty, read as such a disk wants: a group
-// of files is opened first, then read in the order of the places where they begin on the disk
-// (those whose place the system does not tell first, in the order they came), a few files at a
-// time (one on a disk that seeks: each to its end before the next), so that the head sweeps
-// across the disk once per group rather than moving to and fro between files. The filing order
+// The files of a pass that must wait for storage with a seek penalty, read as such a disk wants:
+// a group of files is taken together, then read in the order of the places where they begin on
+// the disk (those whose place the system does not tell first, in the order they came), so that
+// the head sweeps across the disk once per group rather than moving to and fro between files.
+// A file that lies ahead of the head joins the sweep under way at its place instead, so that the
+// disk has reads while the next group fills.
+// Small files go many at once: the system and the disk keep requests in the order of places. A
+// file that needs several reads goes alone, in long reads, and the files after it wait until its
+// last read is asked for, so that no two files' reads take turns on the disk. The filing order
 // does not change: the pass waits for the file it files next.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <deque>
+#include <optional>
 #include <vector>
 
 #include "digest/pass_item.h"
 
 class PlaceOrder {
   public:
-    // A file on such storage was opened; it waits for its group to be complete.
-    void Opened(PassItem& item) { group_.push_back(&item); }
+    // A file waits for the storage: it joins the sweep where it lies ahead of the head, and waits
+    // for its group to be complete otherwise.
+    void Add(PassItem& item);
+    // A file of the sweep has its first read asked for: the head goes to its place.
+    void Began(const PassItem& item);
     std::size_t Grouped() const { return group_.size(); }
     // The group goes to the sweep, in the order of places, behind what the sweep still holds.
     void Seal();
 
     // The file whose next read comes next: the first of the sweep that wants one and has room
-    // for it (`mayReadAhead`), with no more than `filesAtOnce` files begun and not yet asked to
-    // their end. Null where nothing may be read now; `atLimit` then tells whether that was for
-    // the files at once (whose reading or hashing sets the pace), rather than for want of files.
+    // for it (`mayReadAhead`), where no file of `severalReadsFrom` bytes or more before it has a
+    // read still to ask for. Null where nothing may be read now.
     template <class MayReadAhead>
-    PassItem* Next(MayReadAhead mayReadAhead, int filesAtOnce, bool& atLimit) const;
+    PassItem* Next(MayReadAhead mayReadAhead, std::uint64_t severalReadsFrom) const;
     // Whether every file of the sweep has had the last read it needs asked for.
     bool AllAsked() const;
     // A file's reading ended or failed: it leaves the sweep (or its group).
     void Ended(PassItem& item);
 
-    // Every file opened and not ended, in the group and in the sweep.
+    // Every file in the group and in the sweep.
     template <class Visit>
     void ForEach(Visit visit) const;
 
   private:
+    static constexpr int kLargeFilesAtOnce = 16;
     // Its read under way reaches the size the file had at its open: the next file's may go too.
     static bool LastReadAsked(const PassItem& item) {
         return item.readerHolds && item.asked >= item.sizeAtOpen;
@@ -43,23 +52,22 @@ class PlaceOrder {
 
     std::vector<PassItem*> group_;
     std::deque<PassItem*> sweep_;
+    // Where the head goes to: the storage and place of the last file begun.
+    std::uint64_t headStorage_ = 0;
+    std::optional<std::uint64_t> headPlace_;
 };
 
 template <class MayReadAhead>
-PassItem* PlaceOrder::Next(MayReadAhead mayReadAhead, int filesAtOnce, bool& atLimit) const {
-    atLimit = false;
-    int reading = 0;
+PassItem* PlaceOrder::Next(MayReadAhead mayReadAhead, std::uint64_t severalReadsFrom) const {
+    int large = 0;
     for (PassItem* item : sweep_) {
         if (LastReadAsked(*item))
             continue;
-        if (reading >= filesAtOnce) {
-            atLimit = true;
+        const bool isLarge = item->sizeAtOpen >= severalReadsFrom;
+        if (isLarge && ++large > kLargeFilesAtOnce)
             return nullptr;
-        }
         if (!item->readerHolds && mayReadAhead(*item))
             return item;
-        // Being read, or waiting for room: the files after it wait their turn.
-        ++reading;
     }
     return nullptr;
 }

@@ -6,6 +6,8 @@
 namespace {
 
 void StartRead(PassQueue& queue, FileReadRing& ring, PassItem& item) {
+    if (const PassQueue::Stretch ahead = queue.ToReadAhead(item, item.offset); ahead.length > 0)
+        ring.ReadAhead(item.ringFile, ahead.offset, ahead.length);
     item.want = queue.PieceWanted(item);
     item.piece = queue.NewPiece(item.want);
     ring.Read(&item, item.ringFile, item.piece.bytes.get(), item.want, item.offset);

@@ -41,12 +41,17 @@ ThreadRead ReadPiece(PassQueue& queue, PassItem& item) {
         item.sizeAtOpen = file->SizeAtOpen();
         read.placement = file->Placement();
         item.file = std::move(file);
-        // A file on a disk that seeks is read when its turn in the order of places comes.
-        if (read.placement.seekPenalty)
+        // A file that must wait for a disk that seeks is read when its turn in the order of
+        // places comes.
+        if (read.placement.seekPenalty && !read.placement.inMemory)
             return read;
     }
     InputFileStream& file = *item.file;
     const std::size_t want = queue.PieceWanted(item);
+    if (const PassQueue::Stretch ahead = queue.ToReadAhead(item, item.asked - want);
+        ahead.length > 0) {
+        file.ReadAhead(ahead.offset, ahead.length);
+    }
     if (queue.IsWholePiece(want)) {
         const auto lock = queue.Lock();
         read.piece = queue.NewPiece(want);

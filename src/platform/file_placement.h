@@ -13,9 +13,12 @@ struct FilePlacement {
     // mapping and software RAID to the disks beneath), and on Windows a volume that does not
     // say. Network and user-space file systems, memory and solid-state storage do not.
     bool seekPenalty = false;
-    // Where the file's first byte lies on the storage, in the storage's own units; nothing where
-    // the system does not tell (an empty file, a file system that cannot say) and on storage
-    // without a seek penalty, where it is not asked for.
+    // On such storage: whether all of the file's bytes are in memory already, so that reading it
+    // moves nothing (where the system cannot tell, they are not). Not asked elsewhere.
+    bool inMemory = false;
+    // Where the file's first byte lies on the storage, in the storage's own units; asked only of
+    // a file on such storage that is not in memory. Nothing where the system does not tell (an
+    // empty file, a file system that cannot say).
     std::optional<std::uint64_t> firstPlace;
 };
 

@@ -1,11 +1,14 @@
 // The placement of an open file on Linux: the device from its status, whether the disk beneath
 // rotates from /sys/dev/block (a partition's disk, the disks below device mapping and software
-// RAID; a file system without a block device of its own through the mount table), and the first
-// extent's place from FIEMAP.
+// RAID; a file system without a block device of its own through the mount table), whether the
+// file's pages are all in the page cache (cachestat, which reads nothing; a kernel before 6.5 does
+// not tell), and the first extent's place from FIEMAP.
 #pragma once
 
 #include <sys/types.h>
 
 #include "platform/file_placement.h"
 
-FilePlacement PlacementOf(int descriptor, dev_t device);
+FilePlacement PlacementOf(int descriptor, dev_t device, std::uint64_t size);
+// Asks the kernel to read a stretch of the file into the page cache, in order, without waiting.
+void ReadAheadOf(int descriptor, std::uint64_t offset, std::uint64_t length);

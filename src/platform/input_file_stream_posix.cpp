@@ -80,7 +80,11 @@ InputFileStream::InputFileStream(std::u16string_view path, TypeCheck check) {
 }
 
 FilePlacement InputFileStream::Placement() const {
-    return PlacementOf(descriptor_, static_cast<dev_t>(device_));
+    return PlacementOf(descriptor_, static_cast<dev_t>(device_), sizeAtOpen_);
+}
+
+void InputFileStream::ReadAhead(std::uint64_t offset, std::uint64_t length) const {
+    ReadAheadOf(descriptor_, offset, length);
 }
 
 InputFileStream::~InputFileStream() {

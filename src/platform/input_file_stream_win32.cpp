@@ -54,6 +54,8 @@ FilePlacement InputFileStream::Placement() const {
     return PlacementOfHandle(handle_);
 }
 
+void InputFileStream::ReadAhead(std::uint64_t, std::uint64_t) const {}
+
 InputFileStream::~InputFileStream() {
     if (handle_ != INVALID_HANDLE_VALUE)
         CloseHandle(handle_);

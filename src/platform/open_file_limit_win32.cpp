@@ -1,9 +1,3 @@
-#include <climits>
-
 #include "platform/open_file_limit.h"
 
 void RaiseOpenFileLimit() {}
-
-int OpenFileLimit() {
-    return INT_MAX;
-}

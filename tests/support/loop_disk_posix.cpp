@@ -49,6 +49,12 @@ LoopDisk::LoopDisk(const ScratchFolder& scratch, Contents contents, bool rotatin
     mountedNow_ = Run({"mount", fileSystem, mounted_});
 }
 
+bool LoopDisk::LeaveOnlyOnDisk() {
+    return Run({"sync", "-f", mounted_}) &&
+           Run({"find", mounted_, "-type", "f", "-exec", "dd", "iflag=nocache", "count=0",
+                "status=none", "if={}", ";"});
+}
+
 LoopDisk::~LoopDisk() {
     if (mountedNow_)
         RunCommand({"umount", mounted_});

@@ -25,6 +25,9 @@ class LoopDisk {
     // The mounted file system's folder, and the loop device (/dev/loopN).
     const std::string& Mounted() const { return mounted_; }
     const std::string& Device() const { return device_; }
+    // Writes the files out and drops their contents from memory, so that reading them waits for
+    // the disk; false (and Error set) when that fails.
+    bool LeaveOnlyOnDisk();
 
   private:
     // Runs a command; false (and Error set) when it fails.
