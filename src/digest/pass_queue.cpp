@@ -79,8 +79,8 @@ void PassQueue::Release(PassItem& item) {
 PassItem* PassQueue::NextPieceWanted() {
     const auto mayReadAhead = [this](const PassItem& item) {
         return HasRoomFor(PieceWanted(item)) &&
-               (item.WaitsForStorage() || item.pieces.size() - item.firstPiece <
-                                              static_cast<std::size_t>(policy_.piecesAheadPerFile));
+               item.pieces.size() - item.firstPiece <
+                   static_cast<std::size_t>(policy_.piecesAheadPerFile);
     };
     for (PassItem* item : open_) {
         if (!item->readerHolds && mayReadAhead(*item))

@@ -5,9 +5,17 @@
 
 namespace {
 
-void StartRead(PassQueue& queue, FileReadRing& ring, PassItem& item) {
+// A stretch the system is to read ahead, asked for without the lock: asking starts the disk's
+// reads, which takes a while.
+struct ReadAheadAsk {
+    int file = -1;
+    PassQueue::Stretch stretch;
+};
+
+void StartRead(PassQueue& queue, FileReadRing& ring, PassItem& item,
+               std::vector<ReadAheadAsk>& asks) {
     if (const PassQueue::Stretch ahead = queue.ToReadAhead(item, item.offset); ahead.length > 0)
-        ring.ReadAhead(item.ringFile, ahead.offset, ahead.length);
+        asks.push_back({item.ringFile, ahead});
     item.want = queue.PieceWanted(item);
     item.piece = queue.NewPiece(item.want);
     ring.Read(&item, item.ringFile, item.piece.bytes.get(), item.want, item.offset);
@@ -19,6 +27,7 @@ void ReadThroughRing(PassQueue& queue, FileReadRing& ring) {
     std::vector<PassItem*> batch;
     std::vector<FileReadRing::Completion> completions;
     std::vector<int> closing;
+    std::vector<ReadAheadAsk> asks;
     std::size_t inFlight = 0;
     const auto depth = static_cast<std::size_t>(queue.Policy().readsInFlight);
     auto lock = queue.Lock();
@@ -28,7 +37,7 @@ void ReadThroughRing(PassQueue& queue, FileReadRing& ring) {
             queue.ClaimReads(lock, batch, inFlight == 0, depth - inFlight);
             for (PassItem* item : batch) {
                 if (item->reading == PassItem::Reading::kOpen) {
-                    StartRead(queue, ring, *item);
+                    StartRead(queue, ring, *item, asks);
                 } else {
                     queue.Opening();
                     ring.Open(item, item->path);
@@ -39,6 +48,10 @@ void ReadThroughRing(PassQueue& queue, FileReadRing& ring) {
         if (inFlight == 0)
             break;
         lock.unlock();
+        // This thread holds the files: none is closed before its reads are in.
+        for (const ReadAheadAsk& ask : asks)
+            ring.ReadAhead(ask.file, ask.stretch.offset, ask.stretch.length);
+        asks.clear();
         completions.clear();
         ring.Wait(completions);
         // What has come is handed over together: the hashers are woken once for it.
@@ -57,7 +70,7 @@ void ReadThroughRing(PassQueue& queue, FileReadRing& ring) {
                     item.sizeAtOpen = done.size;
                     item.offset = 0;
                     if (queue.Opened(item, true, false, done.placement)) {
-                        StartRead(queue, ring, item);
+                        StartRead(queue, ring, item, asks);
                         ++inFlight;
                     }
                     break;
