@@ -221,7 +221,7 @@ bool PassQueue::Opened(PassItem& item, bool opened, bool outOfDescriptors,
     if (outOfDescriptors && (others > 0 || filesClosed_ != item.closedBeforeOpen)) {
         // Not the file's fault: it is opened again once a file now open is closed, and from now
         // on no more files are open at once than there are now.
-        mostDescriptors_ = others;
+        mostDescriptors_ = std::max(others, 1);
         --filesAhead_;
         openAgain_.push_back(&item);
         return false;
