@@ -50,17 +50,15 @@ struct PassItem {
     std::unique_ptr<InputFileStream> file;
     int ringFile = -1;
     std::uint64_t sizeAtOpen = 0;
-    // Where it lies, once open: a file that must wait for storage with a seek penalty is read in
-    // the order of places.
+    // Where it lies, once open: a small file that must wait for storage with a seek penalty is
+    // read in the order of places.
     FilePlacement placement;
-    bool WaitsForStorage() const { return placement.seekPenalty && !placement.inMemory; }
-    std::uint64_t asked = 0;        // the bytes its reads have asked for so far
-    std::uint64_t readAheadTo = 0;  // the system was asked to read it ahead up to here
-    bool readBefore = false;        // a read of it was delivered
-    std::uint64_t offset = 0;       // the bytes read through the ring so far
-    Piece piece;                    // the piece being read through the ring
-    std::size_t want = 0;           // the bytes it is to hold
-    std::size_t reserved = 0;       // the room kept for its read in the memory bound
+    std::uint64_t asked = 0;   // the bytes its reads have asked for so far
+    bool readBefore = false;   // a read of it was delivered
+    std::uint64_t offset = 0;  // the bytes read through the ring so far
+    Piece piece;               // the piece being read through the ring
+    std::size_t want = 0;      // the bytes it is to hold
+    std::size_t reserved = 0;  // the room kept for its read in the memory bound
     // Read and not yet hashed: pieces[firstPiece] onwards.
     std::vector<Piece> pieces;
     std::size_t firstPiece = 0;

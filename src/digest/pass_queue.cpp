@@ -86,7 +86,7 @@ PassItem* PassQueue::NextPieceWanted() {
         if (!item->readerHolds && mayReadAhead(*item))
             return item;
     }
-    return places_.Next(mayReadAhead, policy_.pieceSize);
+    return places_.Next(mayReadAhead);
 }
 
 PassItem* PassQueue::NextToOpen() {
@@ -135,7 +135,7 @@ void PassQueue::ClaimReads(std::unique_lock<std::mutex>& lock, std::vector<PassI
             // The next piece of an open file first, the oldest first (or the next in the order
             // of places): its hashing may wait for it. Else a file not opened yet.
             if (PassItem* item = NextPieceWanted()) {
-                if (item->WaitsForStorage() && item->asked == 0)
+                if (InSweep(*item) && item->asked == 0)
                     places_.Began(*item);
                 Hold(*item);
                 const std::size_t want = PieceWanted(*item);
@@ -200,7 +200,7 @@ bool PassQueue::Opened(PassItem& item, bool opened, bool outOfDescriptors,
     if (opened) {
         item.reading = PassItem::Reading::kOpen;
         item.placement = placement;
-        if (item.WaitsForStorage()) {
+        if (InSweep(item)) {
             Reserve(item, 0);
             Release(item);
             places_.Add(item);
@@ -232,21 +232,6 @@ bool PassQueue::Opened(PassItem& item, bool opened, bool outOfDescriptors,
     return false;
 }
 
-PassQueue::Stretch PassQueue::ToReadAhead(PassItem& item, std::uint64_t offset) const {
-    Stretch stretch;
-    if (!item.WaitsForStorage() || item.sizeAtOpen <= policy_.pieceSize)
-        return stretch;
-    // Whole runs, asked for while the one before is still being read: the disk reads each run
-    // in one go, however many files take turns.
-    stretch.offset = item.readAheadTo;
-    while (item.readAheadTo < item.sizeAtOpen &&
-           offset + policy_.sweepReadAhead >= item.readAheadTo) {
-        item.readAheadTo = std::min(item.readAheadTo + policy_.sweepReadAhead, item.sizeAtOpen);
-    }
-    stretch.length = item.readAheadTo - stretch.offset;
-    return stretch;
-}
-
 std::size_t PassQueue::PieceWanted(const PassItem& item) const {
     const std::size_t piece = policy_.pieceSize;
     if (!item.readBefore && item.sizeAtOpen < piece)
@@ -271,7 +256,7 @@ bool PassQueue::Delivered(PassItem& item, Piece&& piece, bool failed, bool ended
     if (!item.hashing && (failed || ended || !item.pieces.empty()))
         MakeReady(item);
     if (failed || ended) {
-        if (item.WaitsForStorage())
+        if (InSweep(item))
             places_.Ended(item);
         else
             open_.erase(std::find(open_.begin(), open_.end(), &item));

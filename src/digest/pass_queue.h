@@ -57,9 +57,8 @@ class PassQueue {
     // Without the lock: a reader is about to open a file it claimed.
     void Opening() { ++descriptorsHeld_; }
     // With the lock held: takes note of an open that succeeded or failed, and of where the file
-    // lies. True when the reader is to go on with the file's first read now; a file that must
-    // wait for storage with a seek penalty waits for its turn in the order of places, and is
-    // claimed again then.
+    // lies. True when the reader is to go on with the file's first read now; a file that joins
+    // the sweep waits for its turn in the order of places, and is claimed again then.
     bool Opened(PassItem& item, bool opened, bool outOfDescriptors,
                 const FilePlacement& placement = {});
     // The bytes the item's next read is to ask for: a file that fits in a piece is read whole
@@ -68,14 +67,14 @@ class PassQueue {
     // A buffer for a piece; the lock is held when the size is a whole piece.
     Piece NewPiece(std::size_t size);
     bool IsWholePiece(std::size_t size) const { return size == policy_.pieceSize; }
-    // The stretch of a file on storage with a seek penalty, too large for one read, that the
-    // system is to be asked to read ahead now, as the item's read at `offset` begins; empty for
-    // any other file.
-    struct Stretch {
-        std::uint64_t offset = 0;
-        std::uint64_t length = 0;
-    };
-    Stretch ToReadAhead(PassItem& item, std::uint64_t offset) const;
+    // Whether a file just opened waits for its turn in the order of places: a file small enough
+    // for one read on storage with a seek penalty whose bytes are not all in memory. A larger
+    // one is read as on any storage, from its open on.
+    bool JoinsSweep(std::uint64_t sizeAtOpen, const FilePlacement& placement) const {
+        return placement.seekPenalty && !placement.inMemory && sizeAtOpen < policy_.pieceSize;
+    }
+    // Once open: the item joined the sweep (the placement of a file not open says nothing).
+    bool InSweep(const PassItem& item) const { return JoinsSweep(item.sizeAtOpen, item.placement); }
     // With the lock held: hands a piece read to the hashers; true when the file is to be closed.
     bool Delivered(PassItem& item, Piece&& piece, bool failed, bool ended);
     // With the lock held: files were closed.

@@ -4,10 +4,9 @@
 // the head sweeps across the disk once per group rather than moving to and fro between files.
 // A file that lies ahead of the head joins the sweep under way at its place instead, so that the
 // disk has reads while the next group fills.
-// Small files go many at once: the system and the disk keep requests in the order of places. A
-// file that needs several reads goes alone, in long reads, and the files after it wait until its
-// last read is asked for, so that no two files' reads take turns on the disk. The filing order
-// does not change: the pass waits for the file it files next.
+// The files are small enough for one read each and go many at once: the system and the disk keep
+// requests in the order of places. The filing order does not change: the pass waits for the file
+// it files next.
 #pragma once
 
 #include <cstddef>
@@ -29,11 +28,10 @@ class PlaceOrder {
     // The group goes to the sweep, in the order of places, behind what the sweep still holds.
     void Seal();
 
-    // The file whose next read comes next: the first of the sweep that wants one and has room
-    // for it (`mayReadAhead`), where no file of `severalReadsFrom` bytes or more before it has a
-    // read still to ask for. Null where nothing may be read now.
+    // The file whose read comes next: the first of the sweep that wants one and has room for it
+    // (`mayReadAhead`). Null where nothing may be read now.
     template <class MayReadAhead>
-    PassItem* Next(MayReadAhead mayReadAhead, std::uint64_t severalReadsFrom) const;
+    PassItem* Next(MayReadAhead mayReadAhead) const;
     // Whether every file of the sweep has had the last read it needs asked for.
     bool AllAsked() const;
     // A file's reading ended or failed: it leaves the sweep (or its group).
@@ -44,7 +42,6 @@ class PlaceOrder {
     void ForEach(Visit visit) const;
 
   private:
-    static constexpr int kLargeFilesAtOnce = 16;
     // Its read under way reaches the size the file had at its open: the next file's may go too.
     static bool LastReadAsked(const PassItem& item) {
         return item.readerHolds && item.asked >= item.sizeAtOpen;
@@ -58,14 +55,10 @@ class PlaceOrder {
 };
 
 template <class MayReadAhead>
-PassItem* PlaceOrder::Next(MayReadAhead mayReadAhead, std::uint64_t severalReadsFrom) const {
-    int large = 0;
+PassItem* PlaceOrder::Next(MayReadAhead mayReadAhead) const {
     for (PassItem* item : sweep_) {
         if (LastReadAsked(*item))
             continue;
-        const bool isLarge = item->sizeAtOpen >= severalReadsFrom;
-        if (isLarge && ++large > kLargeFilesAtOnce)
-            return nullptr;
         if (!item->readerHolds && mayReadAhead(*item))
             return item;
     }

@@ -21,10 +21,8 @@ struct ReadPolicy {
     std::size_t mostBytesAhead = std::size_t{64} << 20;
     std::size_t mostFilesAhead = 384;
 
-    // Files on storage with a seek penalty (a rotating disk) that must wait for it: the most taken
-    // together and read in the order of their places (half of the reads in flight, so that the
-    // next group opens while one is read), and how far ahead of the reads of a file too large for
-    // one the system is asked to read it, in one run from one place.
+    // Small files on storage with a seek penalty (a rotating disk) that must wait for it: the most
+    // taken together and read in the order of their places (half of the reads in flight, so that
+    // the next group opens while one is read).
     std::size_t filesPerSweep = 128;
-    std::size_t sweepReadAhead = std::size_t{16} << 20;
 };

@@ -5,17 +5,7 @@
 
 namespace {
 
-// A stretch the system is to read ahead, asked for without the lock: asking starts the disk's
-// reads, which takes a while.
-struct ReadAheadAsk {
-    int file = -1;
-    PassQueue::Stretch stretch;
-};
-
-void StartRead(PassQueue& queue, FileReadRing& ring, PassItem& item,
-               std::vector<ReadAheadAsk>& asks) {
-    if (const PassQueue::Stretch ahead = queue.ToReadAhead(item, item.offset); ahead.length > 0)
-        asks.push_back({item.ringFile, ahead});
+void StartRead(PassQueue& queue, FileReadRing& ring, PassItem& item) {
     item.want = queue.PieceWanted(item);
     item.piece = queue.NewPiece(item.want);
     ring.Read(&item, item.ringFile, item.piece.bytes.get(), item.want, item.offset);
@@ -27,7 +17,6 @@ void ReadThroughRing(PassQueue& queue, FileReadRing& ring) {
     std::vector<PassItem*> batch;
     std::vector<FileReadRing::Completion> completions;
     std::vector<int> closing;
-    std::vector<ReadAheadAsk> asks;
     std::size_t inFlight = 0;
     const auto depth = static_cast<std::size_t>(queue.Policy().readsInFlight);
     auto lock = queue.Lock();
@@ -37,7 +26,7 @@ void ReadThroughRing(PassQueue& queue, FileReadRing& ring) {
             queue.ClaimReads(lock, batch, inFlight == 0, depth - inFlight);
             for (PassItem* item : batch) {
                 if (item->reading == PassItem::Reading::kOpen) {
-                    StartRead(queue, ring, *item, asks);
+                    StartRead(queue, ring, *item);
                 } else {
                     queue.Opening();
                     ring.Open(item, item->path);
@@ -48,10 +37,6 @@ void ReadThroughRing(PassQueue& queue, FileReadRing& ring) {
         if (inFlight == 0)
             break;
         lock.unlock();
-        // This thread holds the files: none is closed before its reads are in.
-        for (const ReadAheadAsk& ask : asks)
-            ring.ReadAhead(ask.file, ask.stretch.offset, ask.stretch.length);
-        asks.clear();
         completions.clear();
         ring.Wait(completions);
         // What has come is handed over together: the hashers are woken once for it.
@@ -70,7 +55,7 @@ void ReadThroughRing(PassQueue& queue, FileReadRing& ring) {
                     item.sizeAtOpen = done.size;
                     item.offset = 0;
                     if (queue.Opened(item, true, false, done.placement)) {
-                        StartRead(queue, ring, item, asks);
+                        StartRead(queue, ring, item);
                         ++inFlight;
                     }
                     break;

@@ -41,17 +41,13 @@ ThreadRead ReadPiece(PassQueue& queue, PassItem& item) {
         item.sizeAtOpen = file->SizeAtOpen();
         read.placement = file->Placement();
         item.file = std::move(file);
-        // A file that must wait for a disk that seeks is read when its turn in the order of
-        // places comes.
-        if (read.placement.seekPenalty && !read.placement.inMemory)
+        // A small file that must wait for a disk that seeks is read when its turn in the order
+        // of places comes.
+        if (queue.JoinsSweep(item.sizeAtOpen, read.placement))
             return read;
     }
     InputFileStream& file = *item.file;
     const std::size_t want = queue.PieceWanted(item);
-    if (const PassQueue::Stretch ahead = queue.ToReadAhead(item, item.asked - want);
-        ahead.length > 0) {
-        file.ReadAhead(ahead.offset, ahead.length);
-    }
     if (queue.IsWholePiece(want)) {
         const auto lock = queue.Lock();
         read.piece = queue.NewPiece(want);
@@ -81,6 +77,12 @@ void ReadOnThisThread(PassQueue& queue) {
         queue.ClaimReads(lock, batch, true, kFilesPerClaim);
         if (batch.empty())
             return;
+        // The disk is asked for the files of the sweep in the order of places, as they are
+        // claimed: the readers' own reads would reach it in whatever order the threads run.
+        for (const PassItem* item : batch) {
+            if (item->file != nullptr && queue.InSweep(*item))
+                item->file->StartReading();
+        }
         lock.unlock();
         // This reader holds the items: their reading state changes only here.
         reads.clear();

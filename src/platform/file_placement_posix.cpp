@@ -220,13 +220,3 @@ FilePlacement PlacementOf(int descriptor, dev_t device, std::uint64_t size) {
     }
     return placement;
 }
-
-void ReadAheadOf(int descriptor, std::uint64_t offset, std::uint64_t length) {
-    // The kernel reads ahead no more than its read-ahead window per request: the stretch goes in
-    // steps no larger than a small window.
-    constexpr std::uint64_t kStep = std::uint64_t{1} << 20;
-    for (std::uint64_t done = 0; done < length; done += kStep) {
-        posix_fadvise(descriptor, static_cast<off_t>(offset + done),
-                      static_cast<off_t>(std::min(kStep, length - done)), POSIX_FADV_WILLNEED);
-    }
-}

@@ -10,5 +10,3 @@
 #include "platform/file_placement.h"
 
 FilePlacement PlacementOf(int descriptor, dev_t device, std::uint64_t size);
-// Asks the kernel to read a stretch of the file into the page cache, in order, without waiting.
-void ReadAheadOf(int descriptor, std::uint64_t offset, std::uint64_t length);

@@ -39,8 +39,6 @@ class FileReadRing {
     // completion comes.
     virtual void Read(void* tag, int file, std::uint8_t* into, std::size_t count,
                       std::uint64_t offset) = 0;
-    // Asks the system to read a stretch of an open file into memory, in order, without waiting.
-    virtual void ReadAhead(int file, std::uint64_t offset, std::uint64_t length) = 0;
     // Closes an open file at once.
     virtual void Close(int file) = 0;
     // Hands the queued requests to the system and waits until at least one of those in flight

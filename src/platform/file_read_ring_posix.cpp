@@ -38,9 +38,6 @@ class IoUring final : public FileReadRing {
     void Open(void* tag, std::u16string_view path) override;
     void Read(void* tag, int file, std::uint8_t* into, std::size_t count,
               std::uint64_t offset) override;
-    void ReadAhead(int file, std::uint64_t offset, std::uint64_t length) override {
-        ReadAheadOf(file, offset, length);
-    }
     void Close(int file) override { close(file); }
     void Wait(std::vector<Completion>& completions) override;
 

@@ -41,9 +41,9 @@ class InputFileStream {
     std::uint64_t SizeAtOpen() const { return sizeAtOpen_; }
     // Where the open file lies; asks the system at each call.
     FilePlacement Placement() const;
-    // Asks the system to read a stretch of the file into memory, in order, without waiting (on
+    // Asks the system to start reading the whole file into memory, without waiting for it (on
     // Windows the system reads ahead on its own).
-    void ReadAhead(std::uint64_t offset, std::uint64_t length) const;
+    void StartReading() const;
 
     bool fail() const { return failed_ || bad_; }
     bool bad() const { return bad_; }

@@ -83,8 +83,8 @@ FilePlacement InputFileStream::Placement() const {
     return PlacementOf(descriptor_, static_cast<dev_t>(device_), sizeAtOpen_);
 }
 
-void InputFileStream::ReadAhead(std::uint64_t offset, std::uint64_t length) const {
-    ReadAheadOf(descriptor_, offset, length);
+void InputFileStream::StartReading() const {
+    posix_fadvise(descriptor_, 0, 0, POSIX_FADV_WILLNEED);
 }
 
 InputFileStream::~InputFileStream() {

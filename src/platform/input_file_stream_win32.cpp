@@ -54,7 +54,7 @@ FilePlacement InputFileStream::Placement() const {
     return PlacementOfHandle(handle_);
 }
 
-void InputFileStream::ReadAhead(std::uint64_t, std::uint64_t) const {}
+void InputFileStream::StartReading() const {}
 
 InputFileStream::~InputFileStream() {
     if (handle_ != INVALID_HANDLE_VALUE)
