@@ -8,8 +8,9 @@
 # places both times. Each tool runs with the page cache dropped, under
 # `perf record -e block:block_rq_issue -a`; a read that starts more than 1 MiB from where the
 # previous read on the device ended is a seek. Tools: our run, our one-file-at-a-time pass
-# (HASHWICK_THREADS=1), `rhash -r --md5` and `hashdeep -r -c md5`, in turns, RUNS (default 3)
-# times each; the table gives the medians.
+# (HASHWICK_THREADS=1), our run on reading threads (HASHWICK_IO_URING=0, as on Windows),
+# `rhash -r --md5` and `hashdeep -r -c md5`, in turns, RUNS (default 3) times each; the table
+# gives the medians.
 #
 # Needs root (loop devices, the page cache, perf's system-wide trace). Installs what is missing
 # with apt-get. HASHWICK_BUILD names a build directory to measure instead of building the release
@@ -123,13 +124,15 @@ print(seeks, sectors * 512, requests, "%.3f" % elapsed)
 
 median() { printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 
-names=("ours" "one file at a time" "rhash -r --md5" "hashdeep -r -c md5")
+names=("ours" "one file at a time" "ours, threads" "rhash -r --md5" "hashdeep -r -c md5")
 command_of() {
   case "$1" in
     0) echo env -u DISPLAY -u WAYLAND_DISPLAY HASHWICK_UI=console "$hashwick" "$mount" ;;
     1) echo env -u DISPLAY -u WAYLAND_DISPLAY HASHWICK_UI=console HASHWICK_THREADS=1 "$hashwick" "$mount" ;;
-    2) echo rhash -r --md5 "$mount" ;;
-    3) echo hashdeep -r -c md5 "$mount" ;;
+    2) echo env -u DISPLAY -u WAYLAND_DISPLAY HASHWICK_UI=console HASHWICK_IO_URING=0 "$hashwick" \
+      "$mount" ;;
+    3) echo rhash -r --md5 "$mount" ;;
+    4) echo hashdeep -r -c md5 "$mount" ;;
   esac
 }
 
@@ -142,7 +145,7 @@ for rotational in 1 0; do
   say "${loop} rotational=$rotational"
   declare -A seeks=() bytes=() requests=() wall=()
   for ((run = 0; run < runs; run++)); do
-    for tool in 0 1 2 3; do
+    for tool in 0 1 2 3 4; do
       # shellcheck disable=SC2046
       read -r s b r w < <(measure "$device" $(command_of "$tool"))
       seeks[$tool]+=" $s"
@@ -152,7 +155,7 @@ for rotational in 1 0; do
     done
   done
   label=$([ "$rotational" = 1 ] && echo rotating || echo "not rotating")
-  for tool in 0 1 2 3; do
+  for tool in 0 1 2 3 4; do
     # shellcheck disable=SC2086
     s=$(median ${seeks[$tool]})
     # shellcheck disable=SC2086
