@@ -19,5 +19,5 @@ struct ReadPolicy {
     // Read and not yet hashed, at most: bytes, and files (which keeps the memory of many small
     // files in step with the reads in flight).
     std::size_t mostBytesAhead = std::size_t{64} << 20;
-    std::size_t mostFilesAhead = 384;
+    std::size_t mostFilesAhead = 256;
 };
