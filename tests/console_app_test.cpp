@@ -128,6 +128,7 @@ TEST(ConsoleProgram, ThreadsAndDescriptorsThatCannotBeHadLeaveTheListWhole) {
     };
     const std::string oneAtATime = run("--nproc=1000", "HASHWICK_THREADS=1", "HASHWICK_IO_URING=1");
     EXPECT_TRUE(oneAtATime.starts_with("0# " + folder.Path("docs") + "(302)")) << oneAtATime;
+    EXPECT_EQ(oneAtATime.find(kFailureTitle), std::string::npos) << oneAtATime;
     for (const char* reading : {"HASHWICK_IO_URING=1", "HASHWICK_IO_URING=0"}) {
         for (const char* limit : {"--nproc=3", "--nproc=5", "--nproc=8", "--nofile=10:10",
                                   "--nofile=16:16", "--nofile=64:64"}) {

@@ -37,13 +37,19 @@ std::string ReadFromStart(int descriptor) {
     return text;
 }
 
-// Runs the program in place of the calling child process, in the working directory if one is
-// given.
-[[noreturn]] void Exec(const std::vector<std::string>& argv, const std::string& workingDirectory) {
+// The arguments as execvp takes them, made before the fork: a child of a process with threads
+// must not allocate.
+std::vector<char*> ArgumentPointers(const std::vector<std::string>& argv) {
     std::vector<char*> arguments;
     for (const std::string& argument : argv)
         arguments.push_back(const_cast<char*>(argument.c_str()));
     arguments.push_back(nullptr);
+    return arguments;
+}
+
+// Runs the program in place of the calling child process, in the working directory if one is
+// given.
+[[noreturn]] void Exec(const std::vector<char*>& arguments, const std::string& workingDirectory) {
     if (!workingDirectory.empty() && chdir(workingDirectory.c_str()) != 0)
         _exit(126);
     execvp(arguments[0], arguments.data());
@@ -63,6 +69,7 @@ CommandResult RunCommand(const std::vector<std::string>& argv,
                          const std::string& workingDirectory) {
     const int output = UnnamedFile();
     const int errors = UnnamedFile();
+    const std::vector<char*> arguments = ArgumentPointers(argv);
     const pid_t child = fork();
     Check(child >= 0, "fork failed");
     if (child == 0) {
@@ -72,7 +79,7 @@ CommandResult RunCommand(const std::vector<std::string>& argv,
         // The program starts with no descriptor but these three, whatever the test's runner left
         // open: tests of few descriptors count on it.
         close_range(3, ~0U, 0);
-        Exec(argv, workingDirectory);
+        Exec(arguments, workingDirectory);
     }
     CommandResult result;
     result.exitStatus = Wait(child);
@@ -113,10 +120,11 @@ std::string RunUnprivileged(const std::function<std::string()>& body) {
 
 TerminalProgram::TerminalProgram(const std::vector<std::string>& argv,
                                  const std::string& workingDirectory) {
+    const std::vector<char*> arguments = ArgumentPointers(argv);
     const pid_t child = forkpty(&terminal_, nullptr, nullptr, nullptr);
     Check(child >= 0, "forkpty failed");
     if (child == 0)
-        Exec(argv, workingDirectory);
+        Exec(arguments, workingDirectory);
     child_ = child;
 }
 
