@@ -1,3 +1,4 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -5,6 +6,7 @@
 #include <fstream>
 #include <string>
 
+#include "platform/file_placement_posix.h"
 #include "platform/input_file_stream.h"
 #include "support/loop_disk_posix.h"
 #include "support/processes.h"
@@ -64,7 +66,8 @@ TEST(FilePlacement, AFileSystemWithoutPlacesStillSeeks) {
 }
 
 // A file whose bytes are all in memory costs the disk nothing: it needs no place. One that is
-// only on the disk, or only partly in memory, does.
+// only on the disk, or only partly in memory, does. A mapping tells the same where the kernel
+// has no cachestat.
 TEST(FilePlacement, AFileInMemoryNeedsNoPlace) {
     ScratchFolder scratch;
     LoopDisk disk(scratch, LoopDisk::Contents::kExt4, true);
@@ -75,16 +78,23 @@ TEST(FilePlacement, AFileInMemoryNeedsNoPlace) {
     std::uint8_t part[100000];
 
     InputFileStream file(Utf16(path));
+    const int mapped = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(mapped, 0);
+    const std::uint64_t size = file.SizeAtOpen();
     FilePlacement placed = file.Placement();
     EXPECT_FALSE(placed.inMemory);
+    EXPECT_FALSE(AllInMemoryByMapping(mapped, size));
     EXPECT_TRUE(placed.firstPlace.has_value());
     file.read(part, sizeof part);
     EXPECT_FALSE(file.Placement().inMemory);
+    EXPECT_FALSE(AllInMemoryByMapping(mapped, size));
     while (!file.fail())
         file.read(part, sizeof part);
     placed = file.Placement();
     EXPECT_TRUE(placed.inMemory);
+    EXPECT_TRUE(AllInMemoryByMapping(mapped, size));
     EXPECT_FALSE(placed.firstPlace.has_value());
+    close(mapped);
 }
 
 }  // namespace

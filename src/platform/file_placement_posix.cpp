@@ -4,16 +4,19 @@
 #include <linux/fiemap.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -183,13 +186,46 @@ struct CacheCounts {
 // The same number on every architecture; Debian 12's headers predate it.
 constexpr long kCachestatCall = 451;
 
-bool AllInMemory(int descriptor, std::uint64_t size) {
-    CacheRange range{0, 0};
-    CacheCounts counts{};
-    if (syscall(kCachestatCall, descriptor, &range, &counts, 0) != 0)
+// A kernel before 6.5 (Debian 12's own), or a sandbox that forbids the call, answers cachestat
+// with an error; from then on the run asks through a mapping instead.
+std::atomic<bool> cachestatFails = false;
+
+}  // namespace
+
+bool AllInMemoryByMapping(int descriptor, std::uint64_t size) {
+    if (size == 0)
+        return true;
+    // A larger file is read as on any storage whatever is in memory: not worth the map's pages.
+    constexpr std::uint64_t kLargestAsked = std::uint64_t{64} << 20;
+    if (size > kLargestAsked)
         return false;
-    const auto pageSize = static_cast<std::uint64_t>(sysconf(_SC_PAGESIZE));
-    return counts.cached >= (size + pageSize - 1) / pageSize;
+    const auto length = static_cast<std::size_t>(size);
+    // Mapping reads nothing; mincore tells which of the mapping's pages are in the page cache.
+    void* mapped = mmap(nullptr, length, PROT_READ, MAP_SHARED, descriptor, 0);
+    if (mapped == MAP_FAILED)
+        return false;
+    const auto pageSize = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+    std::vector<unsigned char> resident((length + pageSize - 1) / pageSize);
+    const bool all = mincore(mapped, length, resident.data()) == 0 &&
+                     std::all_of(resident.begin(), resident.end(),
+                                 [](unsigned char page) { return (page & 1) != 0; });
+    munmap(mapped, length);
+    return all;
+}
+
+namespace {
+
+bool AllInMemory(int descriptor, std::uint64_t size) {
+    if (!cachestatFails.load(std::memory_order_relaxed)) {
+        CacheRange range{0, 0};
+        CacheCounts counts{};
+        if (syscall(kCachestatCall, descriptor, &range, &counts, 0) == 0) {
+            const auto pageSize = static_cast<std::uint64_t>(sysconf(_SC_PAGESIZE));
+            return counts.cached >= (size + pageSize - 1) / pageSize;
+        }
+        cachestatFails = true;
+    }
+    return AllInMemoryByMapping(descriptor, size);
 }
 
 }  // namespace
@@ -199,15 +235,16 @@ void ForgetStoragePlacements() {
     known.clear();
 }
 
-FilePlacement PlacementOf(int descriptor, dev_t device, std::uint64_t size) {
+FilePlacement StorageOf(int descriptor, dev_t device, std::uint64_t size) {
     FilePlacement placement;
     placement.storage = device;
     placement.seekPenalty = SeekPenalty(device);
-    if (!placement.seekPenalty)
-        return placement;
-    placement.inMemory = AllInMemory(descriptor, size);
-    if (placement.inMemory)
-        return placement;
+    if (placement.seekPenalty)
+        placement.inMemory = AllInMemory(descriptor, size);
+    return placement;
+}
+
+std::optional<std::uint64_t> FirstPlaceOf(int descriptor) {
     // The first extent alone. No FIEMAP_FLAG_SYNC: writing out what is not on the disk yet is
     // not a reader's business, and such an extent answers "unknown" instead.
     alignas(fiemap) std::uint8_t request[sizeof(fiemap) + sizeof(fiemap_extent)] = {};
@@ -216,7 +253,14 @@ FilePlacement PlacementOf(int descriptor, dev_t device, std::uint64_t size) {
     map->fm_extent_count = 1;
     if (ioctl(descriptor, FS_IOC_FIEMAP, map) == 0 && map->fm_mapped_extents == 1 &&
         (map->fm_extents[0].fe_flags & (FIEMAP_EXTENT_UNKNOWN | FIEMAP_EXTENT_DELALLOC)) == 0) {
-        placement.firstPlace = map->fm_extents[0].fe_physical;
+        return map->fm_extents[0].fe_physical;
     }
+    return std::nullopt;
+}
+
+FilePlacement PlacementOf(int descriptor, dev_t device, std::uint64_t size) {
+    FilePlacement placement = StorageOf(descriptor, device, size);
+    if (placement.seekPenalty && !placement.inMemory)
+        placement.firstPlace = FirstPlaceOf(descriptor);
     return placement;
 }
