@@ -20,6 +20,7 @@ void PassQueue::End() {
     }
     readable_.notify_all();
     hashable_.notify_all();
+    placeable_.notify_all();
 }
 
 void PassQueue::LackOfMemory() {
@@ -30,6 +31,7 @@ void PassQueue::LackOfMemory() {
     }
     readable_.notify_all();
     hashable_.notify_all();
+    placeable_.notify_all();
 }
 
 void PassQueue::Add(std::u16string&& path, bool unopenable) {
@@ -108,7 +110,7 @@ void PassQueue::SealGroup() {
         // been asked for, a quarter of a group is enough.
         (grouped >= policy_.filesPerSweep / 4 && places_.AllAsked()) ||
         // Nothing more can join it now.
-        (grouped > 0 && opening_ == 0 && NextToOpen() == nullptr)) {
+        (grouped > 0 && opening_ == 0 && placing_ == 0 && NextToOpen() == nullptr)) {
         places_.Seal();
     }
 }
@@ -195,7 +197,7 @@ void PassQueue::Reserve(PassItem& item, std::size_t bytes) {
 }
 
 bool PassQueue::Opened(PassItem& item, bool opened, bool outOfDescriptors,
-                       const FilePlacement& placement) {
+                       const FilePlacement& placement, bool placeToAsk) {
     --opening_;
     if (opened) {
         item.reading = PassItem::Reading::kOpen;
@@ -203,7 +205,13 @@ bool PassQueue::Opened(PassItem& item, bool opened, bool outOfDescriptors,
         if (InSweep(item)) {
             Reserve(item, 0);
             Release(item);
-            places_.Add(item);
+            if (placeToAsk) {
+                toPlace_.push_back(&item);
+                ++placing_;
+                placeable_.notify_one();
+            } else {
+                places_.Add(item);
+            }
             return false;
         }
         open_.push_back(&item);
@@ -268,6 +276,31 @@ void PassQueue::Closed(std::size_t files) {
     descriptorsInUse_ -= static_cast<int>(files);
     descriptorsHeld_ -= static_cast<int>(files);
     filesClosed_ += files;
+    WakeReader();
+}
+
+// --- Placing ------------------------------------------------------------------------------------
+
+void PassQueue::TakeToPlace(std::unique_lock<std::mutex>& lock, std::vector<PassItem*>& batch) {
+    batch.clear();
+    while (!Ending() && !placingEnds_ && toPlace_.empty())
+        placeable_.wait(lock);
+    if (!Ending() && !placingEnds_)
+        batch.swap(toPlace_);
+}
+
+void PassQueue::EndPlacing() {
+    {
+        std::lock_guard lock(mutex_);
+        placingEnds_ = true;
+    }
+    placeable_.notify_all();
+}
+
+void PassQueue::Placed(PassItem& item, std::optional<std::uint64_t> place) {
+    item.placement.firstPlace = place;
+    --placing_;
+    places_.Add(item);
     WakeReader();
 }
 

@@ -11,6 +11,7 @@
 #include <condition_variable>
 #include <deque>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -58,9 +59,11 @@ class PassQueue {
     void Opening() { ++descriptorsHeld_; }
     // With the lock held: takes note of an open that succeeded or failed, and of where the file
     // lies. True when the reader is to go on with the file's first read now; a file that joins
-    // the sweep waits for its turn in the order of places, and is claimed again then.
+    // the sweep waits for its turn in the order of places, and is claimed again then. With
+    // `placeToAsk`, the placement lacks the file's place, and a file that joins the sweep waits
+    // for it to be asked (TakeToPlace, Placed) first.
     bool Opened(PassItem& item, bool opened, bool outOfDescriptors,
-                const FilePlacement& placement = {});
+                const FilePlacement& placement = {}, bool placeToAsk = false);
     // The bytes the item's next read is to ask for: a file that fits in a piece is read whole
     // (its size at the open and one byte more, so that the same read sees its end).
     std::size_t PieceWanted(const PassItem& item) const;
@@ -84,6 +87,14 @@ class PassQueue {
     // With the lock held: each file open for the reads that has not ended (a stop leaves some).
     template <class Visit>
     void ForEachOpen(Visit visit);
+
+    // --- The side of the thread that asks files' places ---
+    // Waits for files whose place is to be asked, and takes them all; empty once the pass ends.
+    void TakeToPlace(std::unique_lock<std::mutex>& lock, std::vector<PassItem*>& batch);
+    // With the lock held: the place of a file taken is known (or not told); it joins the sweep.
+    void Placed(PassItem& item, std::optional<std::uint64_t> place);
+    // Without the lock: the placing thread is to return, the pass's end or not.
+    void EndPlacing();
 
     // --- The hashers' side ---
     // The next item with something to hash, oldest first. With `wait`, waits for one.
@@ -118,14 +129,18 @@ class PassQueue {
     // hashing state and their outcomes; references to items stay valid through additions at the
     // back and removals at the front.
     std::mutex mutex_;
-    std::condition_variable readable_;  // readers wait for an item and for room
-    std::condition_variable hashable_;  // hashers wait for an item to hash
+    std::condition_variable readable_;   // readers wait for an item and for room
+    std::condition_variable hashable_;   // hashers wait for an item to hash
+    std::condition_variable placeable_;  // the placing thread waits for files to place
     std::deque<PassItem> items_;
     std::size_t nextToOpen_ = 0;       // counted from the oldest item still held
     std::deque<PassItem*> openAgain_;  // opens that found no descriptor free, first in line
     std::vector<PassItem*> open_;      // open and read in pieces, oldest first
     // Open files that wait for storage with a seek penalty, read in the order of their places.
     PlaceOrder places_;
+    std::vector<PassItem*> toPlace_;  // open, joining the sweep once their place is asked
+    int placing_ = 0;                 // in toPlace_ or taken to be placed
+    bool placingEnds_ = false;
     int held_ = 0;              // items held by readers: opens and reads in flight
     int opening_ = 0;           // opens claimed and not answered yet
     int descriptorsInUse_ = 0;  // open, or about to be opened by a reader
@@ -147,6 +162,8 @@ class PassQueue {
 template <class Visit>
 void PassQueue::ForEachOpen(Visit visit) {
     for (PassItem* item : open_)
+        visit(*item);
+    for (PassItem* item : toPlace_)
         visit(*item);
     places_.ForEach(visit);
 }

@@ -1,9 +1,70 @@
 #include "digest/ring_reading.h"
 
 #include <mutex>
+#include <optional>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 namespace {
+
+// Thread that asks where the files of the sweep lie, ended and joined when it goes out of scope.
+class Placer {
+  public:
+    explicit Placer(PassQueue& queue) : queue_(queue) {}
+    Placer(const Placer&) = delete;
+    Placer& operator=(const Placer&) = delete;
+    ~Placer() { End(); }
+    bool Started() const { return thread_.joinable(); }
+    // False where no thread can be had.
+    bool Start(const FileReadRing& ring);
+    // Without the queue's lock.
+    void End() {
+        if (thread_.joinable()) {
+            queue_.EndPlacing();
+            thread_.join();
+        }
+    }
+
+  private:
+    PassQueue& queue_;
+    std::thread thread_;
+};
+
+// Asks where the files of the sweep lie, off the ring's thread: the question takes a while for
+// each file, and the ring's thread is what keeps the disk busy.
+void PlaceFiles(PassQueue& queue, const FileReadRing& ring) {
+    std::vector<PassItem*> batch;
+    std::vector<int> files;
+    std::vector<std::optional<std::uint64_t>> places;
+    auto lock = queue.Lock();
+    for (;;) {
+        queue.TakeToPlace(lock, batch);
+        if (batch.empty())
+            return;
+        files.clear();
+        for (const PassItem* item : batch)
+            files.push_back(item->ringFile);
+        lock.unlock();
+        // The ring's thread closes none of them before they are placed.
+        places.clear();
+        for (const int file : files)
+            places.push_back(ring.FirstPlace(file));
+        lock.lock();
+        for (std::size_t i = 0; i < batch.size(); ++i)
+            queue.Placed(*batch[i], places[i]);
+    }
+}
+
+bool Placer::Start(const FileReadRing& ring) {
+    try {
+        thread_ = std::thread(
+            [this, &ring] { queue_.RunHelper([this, &ring] { PlaceFiles(queue_, ring); }); });
+        return true;
+    } catch (const std::system_error&) {
+        return false;
+    }
+}
 
 void StartRead(PassQueue& queue, FileReadRing& ring, PassItem& item) {
     item.want = queue.PieceWanted(item);
@@ -19,6 +80,10 @@ void ReadThroughRing(PassQueue& queue, FileReadRing& ring) {
     std::vector<int> closing;
     std::size_t inFlight = 0;
     const auto depth = static_cast<std::size_t>(queue.Policy().readsInFlight);
+    // Started with the first file whose place is to be asked; where no thread can be had, this
+    // thread asks.
+    Placer placer(queue);
+    bool placeHere = false;
     auto lock = queue.Lock();
     for (;;) {
         // As many requests in flight as the queue lets have, each item held for this thread.
@@ -45,7 +110,7 @@ void ReadThroughRing(PassQueue& queue, FileReadRing& ring) {
             PassItem& item = *static_cast<PassItem*>(done.tag);
             --inFlight;
             switch (done.kind) {
-                case FileReadRing::Completion::Kind::kOpened:
+                case FileReadRing::Completion::Kind::kOpened: {
                     if (queue.Ending()) {
                         // Nobody waits for the file any more.
                         closing.push_back(done.file);
@@ -54,11 +119,20 @@ void ReadThroughRing(PassQueue& queue, FileReadRing& ring) {
                     item.ringFile = done.file;
                     item.sizeAtOpen = done.size;
                     item.offset = 0;
-                    if (queue.Opened(item, true, false, done.placement)) {
+                    FilePlacement placement = done.placement;
+                    bool placeToAsk = queue.JoinsSweep(done.size, placement);
+                    if (placeToAsk && !placer.Started() && !placeHere)
+                        placeHere = !placer.Start(ring);
+                    if (placeToAsk && placeHere) {
+                        placement.firstPlace = ring.FirstPlace(done.file);
+                        placeToAsk = false;
+                    }
+                    if (queue.Opened(item, true, false, placement, placeToAsk)) {
                         StartRead(queue, ring, item);
                         ++inFlight;
                     }
                     break;
+                }
                 case FileReadRing::Completion::Kind::kOpenFailed:
                     queue.Opened(item, false, done.outOfDescriptors);
                     break;
@@ -94,6 +168,9 @@ void ReadThroughRing(PassQueue& queue, FileReadRing& ring) {
             closing.clear();
         }
     }
+    lock.unlock();
+    placer.End();
+    lock.lock();
     // A stop leaves files open that were to be read on.
     queue.ForEachOpen([&ring](PassItem& item) {
         if (item.ringFile >= 0)
