@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "digest/md5.h"
+#include "platform/file_placement.h"
 #include "platform/input_file_stream.h"
 
 // Bytes of a file read in one go, in the file's order.
@@ -49,6 +50,11 @@ struct PassItem {
     std::unique_ptr<InputFileStream> file;
     int ringFile = -1;
     std::uint64_t sizeAtOpen = 0;
+    // Where it lies, once open: a small file that must wait for storage with a seek penalty is
+    // read in the order of places.
+    FilePlacement placement;
+    std::uint64_t asked = 0;   // the bytes its reads have asked for so far
+    bool readBefore = false;   // a read of it was delivered
     std::uint64_t offset = 0;  // the bytes read through the ring so far
     Piece piece;               // the piece being read through the ring
     std::size_t want = 0;      // the bytes it is to hold

@@ -20,4 +20,9 @@ struct ReadPolicy {
     // files in step with the reads in flight).
     std::size_t mostBytesAhead = std::size_t{64} << 20;
     std::size_t mostFilesAhead = 256;
+
+    // Small files on storage with a seek penalty (a rotating disk) that must wait for it: the most
+    // taken together and read in the order of their places (half of the reads in flight, so that
+    // the next group opens while one is read).
+    std::size_t filesPerSweep = 128;
 };

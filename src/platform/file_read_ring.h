@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/file_placement.h"
+
 class FileReadRing {
   public:
     struct Completion {
@@ -18,6 +20,7 @@ class FileReadRing {
         Kind kind = Kind::kRead;
         int file = -1;                  // kOpened: the open file
         std::uint64_t size = 0;         // kOpened: its size at the open
+        FilePlacement placement = {};   // kOpened: its storage, without the place on it
         std::size_t bytes = 0;          // kRead: the bytes delivered; 0 at the end of the file
         bool failed = false;            // kRead: the read failed
         bool outOfDescriptors = false;  // kOpenFailed: for want of descriptors, not the file's
@@ -36,6 +39,9 @@ class FileReadRing {
     // completion comes.
     virtual void Read(void* tag, int file, std::uint8_t* into, std::size_t count,
                       std::uint64_t offset) = 0;
+    // Where an open file begins on storage with a seek penalty, where the system tells; asked
+    // apart from the open, as it takes a while. Any thread may ask while the file is open.
+    virtual std::optional<std::uint64_t> FirstPlace(int file) const = 0;
     // Closes an open file at once.
     virtual void Close(int file) = 0;
     // Hands the queued requests to the system and waits until at least one of those in flight

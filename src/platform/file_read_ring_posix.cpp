@@ -12,6 +12,7 @@
 #include <unordered_map>
 
 #include "platform/any_length_path_posix.h"
+#include "platform/file_placement_posix.h"
 #include "platform/file_read_ring.h"
 #include "platform/kernel_file_systems.h"
 #include "platform/path_text.h"
@@ -37,6 +38,7 @@ class IoUring final : public FileReadRing {
     void Open(void* tag, std::u16string_view path) override;
     void Read(void* tag, int file, std::uint8_t* into, std::size_t count,
               std::uint64_t offset) override;
+    std::optional<std::uint64_t> FirstPlace(int file) const override { return FirstPlaceOf(file); }
     void Close(int file) override { close(file); }
     void Wait(std::vector<Completion>& completions) override;
 
@@ -114,6 +116,7 @@ FileReadRing::Completion IoUring::Opened(void* tag, int descriptor) {
     completion.kind = Completion::Kind::kOpened;
     completion.file = descriptor;
     completion.size = static_cast<std::uint64_t>(std::max<off_t>(status.st_size, 0));
+    completion.placement = StorageOf(descriptor, status.st_dev, completion.size);
     if (completion.size > kSequentialFrom)
         posix_fadvise(descriptor, 0, 0, POSIX_FADV_SEQUENTIAL);
     return completion;

@@ -11,6 +11,8 @@
 #include <memory>
 #include <string_view>
 
+#include "platform/file_placement.h"
+
 class InputFileStream {
   public:
     enum class TypeCheck {
@@ -37,6 +39,11 @@ class InputFileStream {
     std::size_t ReadSome(std::uint8_t* into, std::size_t count);
     // The size the file had when it was opened.
     std::uint64_t SizeAtOpen() const { return sizeAtOpen_; }
+    // Where the open file lies; asks the system at each call.
+    FilePlacement Placement() const;
+    // Asks the system to start reading the whole file into memory, without waiting for it (on
+    // Windows the system reads ahead on its own).
+    void StartReading() const;
 
     bool fail() const { return failed_ || bad_; }
     bool bad() const { return bad_; }
@@ -61,6 +68,7 @@ class InputFileStream {
     void* handle_;  // the system's handle; the invalid handle when the open failed
 #else
     int descriptor_ = -1;
+    std::uint64_t device_ = 0;
 #endif
     std::uint64_t sizeAtOpen_ = 0;
     std::uint64_t delivered_ = 0;

@@ -11,6 +11,7 @@
 #include <unordered_map>
 
 #include "platform/any_length_path_posix.h"
+#include "platform/file_placement_posix.h"
 #include "platform/input_file_stream.h"
 #include "platform/kernel_file_systems.h"
 #include "platform/path_text.h"
@@ -73,8 +74,17 @@ InputFileStream::InputFileStream(std::u16string_view path, TypeCheck check) {
         return;
     }
     sizeAtOpen_ = static_cast<std::uint64_t>(std::max<off_t>(status.st_size, 0));
+    device_ = status.st_dev;
     if (sizeAtOpen_ > kLargestBuffer)
         posix_fadvise(descriptor_, 0, 0, POSIX_FADV_SEQUENTIAL);
+}
+
+FilePlacement InputFileStream::Placement() const {
+    return PlacementOf(descriptor_, static_cast<dev_t>(device_), sizeAtOpen_);
+}
+
+void InputFileStream::StartReading() const {
+    posix_fadvise(descriptor_, 0, 0, POSIX_FADV_WILLNEED);
 }
 
 InputFileStream::~InputFileStream() {

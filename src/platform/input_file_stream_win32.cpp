@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include "platform/file_placement_win32.h"
 #include "platform/input_file_stream.h"
 #include "platform/windows_file_queries.h"
 
@@ -48,6 +49,12 @@ InputFileStream::InputFileStream(std::u16string_view path, TypeCheck check)
     }
     sizeAtOpen_ = static_cast<std::uint64_t>(std::max<LONGLONG>(size.QuadPart, 0));
 }
+
+FilePlacement InputFileStream::Placement() const {
+    return PlacementOfHandle(handle_);
+}
+
+void InputFileStream::StartReading() const {}
 
 InputFileStream::~InputFileStream() {
     if (handle_ != INVALID_HANDLE_VALUE)
