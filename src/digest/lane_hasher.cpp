@@ -11,10 +11,6 @@ constexpr int kFilesWorthTheLanes = 3;
 
 constexpr std::size_t kBlock = 64;
 
-// Each lane's bytes digested in one step, at most: a stop is seen between steps, and a long read
-// of a disk that seeks would otherwise keep it waiting for several MiB of digesting.
-constexpr std::size_t kMostPerStep = std::size_t{1} << 20;
-
 // The lanes take whole blocks only: a context that holds part of a block goes on alone.
 bool HoldsWholeBlocks(const Md5Context& context) {
     return (context.bitCountLow & (kBlock * 8 - 1)) == 0;
@@ -108,7 +104,7 @@ void LaneHasher::Step() {
             wide[widths++] = active[i];
     }
     if (widths >= kFilesWorthTheLanes) {
-        std::size_t blocks = kMostPerStep / kBlock;
+        std::size_t blocks = SIZE_MAX;
         Md5Context* contexts[kMostLanes];
         const std::uint8_t* data[kMostLanes];
         for (int i = 0; i < widths; ++i) {
@@ -125,9 +121,8 @@ void LaneHasher::Step() {
         Lane& lane = *active[i];
         if (widths >= kFilesWorthTheLanes && std::find(wide, wide + widths, &lane) != wide + widths)
             continue;
-        const std::size_t bytes = std::min(held(lane), kMostPerStep);
         Md5Update(lane.item->context, lane.piece.bytes.get() + lane.offset,
-                  static_cast<std::int32_t>(bytes));
-        lane.offset += bytes;
+                  static_cast<std::int32_t>(held(lane)));
+        lane.offset = lane.piece.size;
     }
 }
