@@ -59,8 +59,6 @@ void HashJob::FileEachInOrder() {
             const bool unopenable = collector->unopenable.contains(path);
             files.Add(std::move(path), unopenable);
         }
-        if (collected.empty())
-            files.NoMore();
         if (files.Held() == 0)
             break;
         if (stopHashing) {

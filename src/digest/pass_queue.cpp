@@ -13,20 +13,14 @@ bool PassQueue::Ending() const {
 }
 
 void PassQueue::End() {
-    {
-        std::lock_guard lock(mutex_);
-        noMore_ = true;
-        ending_ = true;
-    }
-    readable_.notify_all();
-    hashable_.notify_all();
-    placeable_.notify_all();
+    EndHelpers(false);
 }
 
-void PassQueue::LackOfMemory() {
+void PassQueue::EndHelpers(bool outOfMemory) {
     {
         std::lock_guard lock(mutex_);
-        outOfMemory_ = true;
+        if (outOfMemory)
+            outOfMemory_ = true;
         ending_ = true;
     }
     readable_.notify_all();
@@ -42,14 +36,6 @@ void PassQueue::Add(std::u16string&& path, bool unopenable) {
             item.outcome = PassItem::kFailed;
     }
     readable_.notify_one();
-}
-
-void PassQueue::NoMore() {
-    {
-        std::lock_guard lock(mutex_);
-        noMore_ = true;
-    }
-    readable_.notify_all();
 }
 
 PassItem::Outcome PassQueue::FrontOutcome() {

@@ -31,8 +31,6 @@ class PassQueue {
     // --- The pass's side ---
     // Takes a file in; one the walk found must not be opened is settled as failed at once.
     void Add(std::u16string&& path, bool unopenable);
-    // No more files will come.
-    void NoMore();
     std::size_t Held() const { return items_.size(); }
     const PassItem& Front() const { return items_.front(); }
     PassItem::Outcome FrontOutcome();
@@ -121,7 +119,8 @@ class PassQueue {
     void Reserve(PassItem& item, std::size_t bytes);
     // Queues an item for the hashers; the lock is held.
     void MakeReady(PassItem& item);
-    void LackOfMemory();
+    void LackOfMemory() { EndHelpers(true); }
+    void EndHelpers(bool outOfMemory);
 
     const std::atomic<bool>& stopRequest_;
     const ReadPolicy policy_;
@@ -154,7 +153,6 @@ class PassQueue {
     std::deque<PassItem*> ready_;  // items with something to hash, for the hashers
     std::vector<Piece> spare_;     // buffers of a whole piece, kept for the next reads
     std::size_t spareBytes_ = 0;
-    bool noMore_ = false;
     std::atomic<bool> ending_ = false;       // set under the lock, read without it too
     std::atomic<bool> outOfMemory_ = false;  // a helper could not get memory
 };

@@ -29,8 +29,6 @@ class ReadAhead {
 
     // Takes a file in; one the walk found must not be opened is settled as failed at once.
     void Add(std::u16string&& path, bool unopenable) { queue_.Add(std::move(path), unopenable); }
-    // No more files will come.
-    void NoMore() { queue_.NoMore(); }
     std::size_t Held() const { return queue_.Held(); }
 
     // The oldest file's digest as FileDigest gives it: the digest text, the empty string when
