@@ -10,8 +10,8 @@ struct FilePlacement {
     // Which storage holds the file: places compare between files of the same storage only.
     std::uint64_t storage = 0;
     // Moving between distant places costs time: a rotating disk (through partitions, device
-    // mapping and software RAID to the disks beneath), and on Windows a volume that does not
-    // say. Network and user-space file systems, memory and solid-state storage do not.
+    // mapping and software RAID to the disks beneath). Network and user-space file systems,
+    // memory and solid-state storage do not; on Windows nothing is asked and no storage does.
     bool seekPenalty = false;
     // On such storage: whether all of the file's bytes are in memory already, so that reading it
     // moves nothing (where the system cannot tell, they are not). Not asked elsewhere.

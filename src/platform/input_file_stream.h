@@ -39,10 +39,10 @@ class InputFileStream {
     std::size_t ReadSome(std::uint8_t* into, std::size_t count);
     // The size the file had when it was opened.
     std::uint64_t SizeAtOpen() const { return sizeAtOpen_; }
-    // Where the open file lies; asks the system at each call.
+    // Where the open file lies; asks the system at each call (on Linux; Windows tells nothing).
     FilePlacement Placement() const;
     // Asks the system to start reading the whole file into memory, without waiting for it (on
-    // Windows the system reads ahead on its own).
+    // Linux; Windows has no such request).
     void StartReading() const;
 
     bool fail() const { return failed_ || bad_; }

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <string>
 
-#include "platform/file_placement_win32.h"
 #include "platform/input_file_stream.h"
 #include "platform/windows_file_queries.h"
 
@@ -50,8 +49,10 @@ InputFileStream::InputFileStream(std::u16string_view path, TypeCheck check)
     sizeAtOpen_ = static_cast<std::uint64_t>(std::max<LONGLONG>(size.QuadPart, 0));
 }
 
+// Read as on any storage (see file_placement_win32.cpp): no file joins an order of places, and
+// none is asked to be read ahead.
 FilePlacement InputFileStream::Placement() const {
-    return PlacementOfHandle(handle_);
+    return {};
 }
 
 void InputFileStream::StartReading() const {}
